@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tests and the saver under Wine need on Debian 12.
+# Safe to run again: packages already present are left alone.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+
+SUDO=""
+if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
+
+pkgs=(
+  cmake make g++ clang libgtest-dev googletest libbenchmark-dev
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
+  wine wine32:i386 wine64
+  xvfb xdotool x11-utils x11-apps imagemagick
+  fonts-ipafont-gothic locales
+  pulseaudio pulseaudio-utils sox libsox-fmt-all
+  python3
+)
+
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# Japanese locale, so Wine runs with the Shift-JIS ANSI code page when asked.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
+  $SUDO sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen
+fi
