@@ -36,7 +36,7 @@ void AnimateClose(fw::SystemHooksPort& sys, const HookState& state, fw::WindowId
 
 void AllowSystemKeys(fw::SystemHooksPort& sys, bool allow) {
     const int32_t asFlag = allow ? -1 : 0;  // a true flag holds all bits set
-    sys.SystemParametersInfo(kSpiSetScreenSaverRunning, static_cast<uint32_t>(~asFlag), 0);
+    sys.SetSystemParameter(kSpiSetScreenSaverRunning, static_cast<uint32_t>(~asFlag), 0);
 }
 
 void HideCursor(fw::SystemHooksPort& sys, HookState& state) { state.SavedCursorCount = sys.ShowCursor(0); }

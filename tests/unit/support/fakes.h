@@ -50,7 +50,7 @@ public:
         calls.push_back("ShowCursor(" + std::to_string(show) + ")=" + std::to_string(cursorCount));
         return cursorCount;
     }
-    void SystemParametersInfo(uint32_t action, uint32_t uiParam, uint32_t flags) override {
+    void SetSystemParameter(uint32_t action, uint32_t uiParam, uint32_t flags) override {
         calls.push_back("SPI(" + std::to_string(action) + "," + std::to_string(static_cast<int32_t>(uiParam)) +
                         "," + std::to_string(flags) + ")");
     }
