@@ -1,0 +1,204 @@
+"""End-to-end harness: the real Fluttera.scr under Xvfb and Wine, driven from outside.
+
+One Xvfb server and one Wine prefix serve a whole run. A test puts a known picture on
+the X root window, starts the saver with a switch, sends keys and clicks with xdotool,
+lists windows by caption, takes screenshots and reads the settings file's bytes.
+"""
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+WINE = os.environ.get("FLUTTERA_WINE", "/usr/lib/wine/wine64")
+WINESERVER = os.environ.get("FLUTTERA_WINESERVER", "/usr/lib/wine/wineserver64")
+
+
+def _free_display():
+    for n in range(91, 140):
+        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
+            return n
+    raise RuntimeError("no free X display number")
+
+
+class Image:
+    """An RGB picture read from a PPM file."""
+
+    def __init__(self, width, height, data):
+        self.width, self.height, self.data = width, height, data
+
+    @staticmethod
+    def read_ppm(path):
+        with open(path, "rb") as f:
+            raw = f.read()
+        fields, pos = [], 0
+        while len(fields) < 4:
+            while raw[pos:pos + 1].isspace():
+                pos += 1
+            if raw[pos:pos + 1] == b"#":
+                pos = raw.index(b"\n", pos)
+                continue
+            end = pos
+            while not raw[end:end + 1].isspace():
+                end += 1
+            fields.append(raw[pos:end])
+            pos = end
+        pos += 1
+        assert fields[0] == b"P6" and fields[3] == b"255", fields
+        return Image(int(fields[1]), int(fields[2]), raw[pos:])
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def region(self, x0, y0, x1, y1):
+        """Bytes of the rows x0..x1-1 of lines y0..y1-1, for comparisons."""
+        rows = []
+        for y in range(y0, y1):
+            i = (y * self.width + x0) * 3
+            rows.append(self.data[i:i + (x1 - x0) * 3])
+        return b"".join(rows)
+
+
+class Session:
+    """Xvfb plus a Wine prefix, with the program copied into its own folder."""
+
+    def __init__(self, scr, width=1280, height=800, workdir=None):
+        self.scr_source = os.path.abspath(scr)
+        self.width, self.height = width, height
+        self.root = workdir or tempfile.mkdtemp(prefix="fluttera-e2e-")
+        self.display = None
+        self.xvfb = None
+        self.env = dict(os.environ)
+
+    # -- life cycle ------------------------------------------------------------
+    def start(self):
+        n = _free_display()
+        self.display = f":{n}"
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", self.display, "-screen", "0", f"{self.width}x{self.height}x24", "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            if os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                break
+            time.sleep(0.05)
+        self.env.update({
+            "DISPLAY": self.display,
+            "WINEPREFIX": os.path.join(self.root, "prefix"),
+            "WINEDEBUG": os.environ.get("FLUTTERA_WINEDEBUG", "-all"),
+            "WINEDLLOVERRIDES": "mscoree,mshtml=d;winemenubuilder.exe=d",
+        })
+        subprocess.run([WINE, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=300)
+        subprocess.run([WINESERVER, "-w"], env=self.env, timeout=300)
+        self.program_dir = os.path.join(self.env["WINEPREFIX"], "drive_c", "Fluttera")
+        os.makedirs(self.program_dir, exist_ok=True)
+        shutil.copy(self.scr_source, os.path.join(self.program_dir, "Fluttera.scr"))
+        return self
+
+    def stop(self):
+        try:
+            subprocess.run([WINESERVER, "-k"], env=self.env, timeout=30,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except Exception:
+            pass
+        if self.xvfb:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(10)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def kill_wine_programs(self):
+        subprocess.run([WINESERVER, "-k"], env=self.env, timeout=30,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-w"], env=self.env, timeout=30)
+
+    # -- the program -------------------------------------------------------------
+    @property
+    def ini_path(self):
+        return os.path.join(self.program_dir, "Fluttera.ini")
+
+    def write_ini(self, data):
+        with open(self.ini_path, "wb") as f:
+            f.write(data)
+
+    def read_ini(self):
+        try:
+            with open(self.ini_path, "rb") as f:
+                return f.read()
+        except FileNotFoundError:
+            return None
+
+    def remove_ini(self):
+        if os.path.exists(self.ini_path):
+            os.remove(self.ini_path)
+
+    def start_scr(self, *args, env=None):
+        """Starts the saver with its switches; returns the Wine process."""
+        e = dict(self.env)
+        if env:
+            e.update(env)
+        return subprocess.Popen([WINE, r"C:\Fluttera\Fluttera.scr", *args], env=e, cwd=self.program_dir,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+    def run_scr(self, *args, timeout=30, env=None):
+        """Runs the saver to its end; returns (exit code, seconds taken)."""
+        t = time.monotonic()
+        p = self.start_scr(*args, env=env)
+        try:
+            p.communicate(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            p.kill()
+            p.communicate()
+            return None, time.monotonic() - t
+        return p.returncode, time.monotonic() - t
+
+    def run_wine(self, *args, timeout=60, env=None):
+        e = dict(self.env)
+        if env:
+            e.update(env)
+        return subprocess.run([WINE, *args], env=e, capture_output=True, timeout=timeout)
+
+    # -- the screen --------------------------------------------------------------
+    def x(self, *args, check=False):
+        return subprocess.run(list(args), env=self.env, capture_output=True, text=True, check=check)
+
+    def set_root_picture(self, path):
+        self.x("display", "-window", "root", "-resize", f"{self.width}x{self.height}!", path, check=True)
+
+    def windows(self, caption):
+        r = self.x("xdotool", "search", "--name", f"^{caption}$")
+        return [int(w) for w in r.stdout.split()]
+
+    def wait_window(self, caption, present=True, timeout=20.0):
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            if bool(self.windows(caption)) == present:
+                return True
+            time.sleep(0.1)
+        return False
+
+    def window_geometry(self, wid):
+        r = self.x("xdotool", "getwindowgeometry", "--shell", str(wid))
+        geo = dict(line.split("=", 1) for line in r.stdout.split() if "=" in line)
+        return {k: int(v) for k, v in geo.items() if v.lstrip("-").isdigit()}
+
+    def screenshot(self, path=None):
+        path = path or os.path.join(self.root, f"shot-{time.monotonic_ns()}.ppm")
+        self.x("import", "-window", "root", "-depth", "8", path, check=True)
+        return Image.read_ppm(path)
+
+    def save_png(self, path):
+        self.x("import", "-window", "root", path, check=True)
+
+    def key(self, name):
+        self.x("xdotool", "key", name)
+
+    def move(self, x, y):
+        self.x("xdotool", "mousemove", str(x), str(y))
+
+    def click(self, x, y, button=1):
+        self.x("xdotool", "mousemove", str(x), str(y), "click", str(button))

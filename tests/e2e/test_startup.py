@@ -1,0 +1,66 @@
+"""Start-up under Wine: which switches open a window, which end at once, and the guard
+against a second instance."""
+import time
+import unittest
+
+from shared import DIALOG, SAVER, session
+
+
+class Startup(unittest.TestCase):
+    def setUp(self):
+        self.s = session()
+        self.s.kill_wine_programs()
+        self.s.remove_ini()
+
+    def tearDown(self):
+        self.s.kill_wine_programs()
+
+    def test_other_switches_end_at_once_without_a_window(self):
+        for switch in ("/a", "/x", "s", "/A 1234"):
+            with self.subTest(switch=switch):
+                rc, took = self.s.run_scr(switch, timeout=20)
+                self.assertEqual(rc, 0)
+                self.assertLess(took, 10)
+                self.assertEqual(self.s.windows(SAVER), [])
+
+    def test_saver_switch_opens_the_saver_and_a_key_ends_it(self):
+        p = self.s.start_scr("/s")
+        self.assertTrue(self.s.wait_window(SAVER), "no saver window")
+        self.s.key("space")
+        p.wait(timeout=5)
+        self.assertEqual(p.returncode, 0)
+        self.assertFalse(self.s.windows(SAVER))
+
+    def test_empty_command_line_runs_the_saver(self):
+        p = self.s.start_scr()
+        self.assertTrue(self.s.wait_window(SAVER), "no saver window")
+        self.s.key("Escape")
+        p.wait(timeout=5)
+
+    def test_a_running_saver_refuses_every_switch(self):
+        p = self.s.start_scr("/s")
+        self.assertTrue(self.s.wait_window(SAVER))
+        for switch in ("/s", "/c", "/p 1234", "", "/a"):
+            with self.subTest(switch=switch):
+                args = (switch,) if switch else ()
+                rc, took = self.s.run_scr(*args, timeout=20)
+                self.assertEqual(rc, 0)
+                self.assertLess(took, 10)
+                self.assertEqual(len(self.s.windows(SAVER)), 1)
+                self.assertEqual(self.s.windows(DIALOG), [])
+        self.assertIsNone(p.poll(), "the first saver should still run")
+
+    def test_an_open_settings_dialog_refuses_every_switch(self):
+        self.s.start_scr("/c")
+        self.assertTrue(self.s.wait_window(DIALOG), "no settings dialog")
+        for switch in ("/s", "/c", "/p 1234"):
+            with self.subTest(switch=switch):
+                rc, took = self.s.run_scr(switch, timeout=20)
+                self.assertEqual(rc, 0)
+                self.assertLess(took, 10)
+                self.assertEqual(self.s.windows(SAVER), [])
+                self.assertEqual(len(self.s.windows(DIALOG)), 1)
+
+
+if __name__ == "__main__":
+    unittest.main()
