@@ -30,8 +30,9 @@ public:
     virtual int32_t WaveOutDeviceCount() = 0;
 
     // PlaySound(path, no module, flags); no path stops whatever the player plays.
-    // The result is of no interest to anyone.
-    virtual void PlaySound(const std::optional<std::string>& path, uint32_t flags) = 0;
+    // The result is of no interest to anyone. (Not named PlaySound: with UNICODE the
+    // system headers turn that name into a macro.)
+    virtual void PlaySoundFile(const std::optional<std::string>& path, uint32_t flags) = 0;
 };
 
 }  // namespace fw

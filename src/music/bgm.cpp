@@ -76,10 +76,10 @@ fw::MediaResult Bgm::Direct(const std::string& command, uint32_t replyCapacity) 
 
 void Bgm::WavStart(const std::string& path) {
     if (port_.WaveOutDeviceCount() <= 0) return;
-    port_.PlaySound(path, kWavLoopFlags);
+    port_.PlaySoundFile(path, kWavLoopFlags);
 }
 
-void Bgm::WavStop() { port_.PlaySound(std::nullopt, kWavStopFlags); }
+void Bgm::WavStop() { port_.PlaySoundFile(std::nullopt, kWavStopFlags); }
 
 void Bgm::Mp3Start(const std::string& path) {
     // The path is quoted but not escaped: a quote inside it would end the file name

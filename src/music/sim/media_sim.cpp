@@ -402,7 +402,7 @@ std::optional<std::string> SimMedia::ErrorText(int32_t c, uint32_t /*capacity*/)
     return it->second;
 }
 
-void SimMedia::PlaySound(const std::optional<std::string>& path, uint32_t flags) {
+void SimMedia::PlaySoundFile(const std::optional<std::string>& path, uint32_t flags) {
     sounds_.push_back({path, flags});
     constexpr uint32_t kLoop = 8;
     if (!path) looping_.reset();

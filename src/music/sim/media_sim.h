@@ -97,7 +97,7 @@ public:
     fw::MediaResult Send(const std::string& command, uint32_t replyCapacity) override;
     std::optional<std::string> ErrorText(int32_t code, uint32_t capacity) override;
     int32_t WaveOutDeviceCount() override { return waveDevices_; }
-    void PlaySound(const std::optional<std::string>& path, uint32_t flags) override;
+    void PlaySoundFile(const std::optional<std::string>& path, uint32_t flags) override;
 
 private:
     enum class TimeFormat { Msf, Tmsf, Milliseconds };

@@ -21,7 +21,7 @@ public:
     }
     std::optional<std::string> ErrorText(int32_t, uint32_t) override { return "description"; }
     int32_t WaveOutDeviceCount() override { return 1; }
-    void PlaySound(const std::optional<std::string>&, uint32_t) override {}
+    void PlaySoundFile(const std::optional<std::string>&, uint32_t) override {}
 };
 
 }  // namespace music_test
