@@ -95,3 +95,33 @@ TEST(CutToBuffer, KeepsCapacityLessOneBytesAndWholeCharacters) {
 }
 
 }  // namespace
+
+namespace {
+
+// What the module relies on from any media system: a position the drive reports is
+// accepted back as the start of a play, in the format the drive was set to.
+TEST(SimulatedDrive, ReportsPositionsItAcceptsBack) {
+    struct Case { const char* format; const char* trackTwo; const char* later; } cases[] = {
+        {"tmsf", "02:00:00:00", "02:01:05:30"},
+        {"msf", "01:40:00", "02:45:30"},
+        {"milliseconds", "100000", "165400"},
+    };
+    for (const auto& c : cases) {
+        SimMedia sim;
+        Bgm bgm{sim};
+        sim.InsertDisc({100 * 75, 200 * 75});
+        bgm.MciQuery("open cdaudio");
+        bgm.MciQuery(std::string("set cdaudio time format ") + c.format);
+        EXPECT_EQ(bgm.MciQuery("status cdaudio position track 2"), c.trackTwo) << c.format;
+        EXPECT_EQ(bgm.MciPlay("cdaudio", c.trackTwo, ""), 0) << c.format;
+        sim.Advance(65400);
+        EXPECT_EQ(bgm.MciQuery("status cdaudio position"), c.later) << c.format;
+        EXPECT_EQ(bgm.MciQuery("status cdaudio current track"), "2");
+        bgm.MciQuery("stop cdaudio");
+        EXPECT_EQ(bgm.MciPlay("cdaudio", c.later, ""), 0) << c.format;
+        EXPECT_EQ(sim.CdFrame(), 100 * 75 + 65 * 75 + 30) << c.format;
+        EXPECT_EQ(bgm.MciQuery("status cdaudio mode"), "playing");
+    }
+}
+
+}  // namespace
