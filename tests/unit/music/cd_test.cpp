@@ -61,16 +61,17 @@ TEST_F(Cd, WithoutRepeatTheDiscIsStartedAgainWheneverItStops) {
     sim.InsertDisc({2 * kSecond, 2 * kSecond});
     Start(0);
     Tick();
-    for (int i = 0; i < 19; ++i) Tick();  // to 4 s: the disc has just ended
+    for (int i = 0; i < 19; ++i) Tick();  // 3.8 s played: still on
     EXPECT_EQ(Count("play cdaudio"), 1);
-    Tick();
+    Tick();  // 4 s played: the disc has ended and starts again
     EXPECT_EQ(Count("play cdaudio"), 2);
     EXPECT_TRUE(sim.CdPlaying());
+    EXPECT_EQ(sim.CdTrack(), 1);
 
-    bgm.CdClose();  // stopped from outside: the next poll starts it again
-    bgm.CdOpen();
+    bgm.MciQuery("stop cdaudio");  // stopped from outside: the next poll plays on
     Tick();
     EXPECT_EQ(Count("play cdaudio"), 3);
+    EXPECT_TRUE(sim.CdPlaying());
 }
 
 TEST_F(Cd, RepeatTrackIsHeldAgainstItsEndAndTheRightKey) {
