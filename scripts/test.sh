@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# From a fresh Debian 12 machine (as root): installs what is missing, builds everything
+# and runs every test. Ends with one line "N passed, N failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+results=$(mktemp)
+log() { printf '\n=== %s\n' "$*"; }
+# record NAME PASSED FAILED
+record() { echo "$1 $2 $3" >> "$results"; }
+# gtest_counts LOGFILE -> "passed failed"
+gtest_counts() {
+  local p f
+  p=$(grep -Eo '^\[  PASSED  \] [0-9]+' "$1" | tail -1 | grep -Eo '[0-9]+$' || true)
+  f=$(grep -Eo '^ *[0-9]+ FAILED TESTS?' "$1" | tail -1 | grep -Eo '^ *[0-9]+' || true)
+  echo "${p:-0} ${f:-0}"
+}
+step_fail() { record "$1" 0 1; echo "FAILED: $1"; }
+
+log "Installing what is missing"
+bash scripts/install-deps.sh || { echo "install failed"; exit 1; }
+
+log "Native build, unit tests"
+if cmake --preset native >/dev/null && cmake --build build/native -j2; then
+  ctest --test-dir build/native --output-on-failure -j2 2>&1 | tee build/native/ctest.log
+  p=$(grep -Eo '[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' build/native/ctest.log | tail -1)
+  total=$(echo "$p" | grep -Eo '[0-9]+$'); failed=$(echo "$p" | grep -Eo 'passed, [0-9]+' | grep -Eo '[0-9]+')
+  record native-unit $(( ${total:-0} - ${failed:-0} )) "${failed:-1}"
+else
+  step_fail native-build
+fi
+
+log "Benchmarks (short run)"
+if [ -x build/native/fluttera_bench ]; then
+  build/native/fluttera_bench --benchmark_min_time=0.05 2>&1 | tail -n 20 || step_fail bench
+fi
+
+log "Fuzzing the settings codec (bounded)"
+if bash scripts/fuzz.sh "${FLUTTERA_FUZZ_SECONDS:-20}"; then record fuzz 1 0; else step_fail fuzz; fi
+
+log "Cross builds: x86_64 (tested under Wine) and i686 (the 32-bit product)"
+if cmake --preset win64 >/dev/null && cmake --build build/win64 -j2; then
+  bash scripts/check-pe.sh build/win64/Fluttera.scr x86-64 x86_64-w64-mingw32-objdump && record pe64 1 0 || step_fail pe64
+else
+  step_fail win64-build
+fi
+if cmake --preset win32 >/dev/null && cmake --build build/win32 -j2 --target Fluttera; then
+  bash scripts/check-pe.sh build/win32/Fluttera.scr i386 i686-w64-mingw32-objdump && record pe32 1 0 || step_fail pe32
+else
+  step_fail win32-build
+fi
+
+log "Unit tests under Wine (default locale, then Japanese)"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
+export WINEPREFIX=$(mktemp -d)/prefix
+/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1; /usr/lib/wine/wineserver64 -w
+for loc in C.UTF-8 ja_JP.UTF-8; do
+  if [ -f build/win64/unit_tests.exe ]; then
+    LC_ALL=$loc timeout 600 /usr/lib/wine/wine64 build/win64/unit_tests.exe > build/win64/unit-$loc.log 2>&1
+    rc=$?
+    tail -n 3 build/win64/unit-$loc.log
+    read -r p f < <(gtest_counts build/win64/unit-$loc.log)
+    [ "$rc" != 0 ] && [ "$f" = 0 ] && f=1
+    record "wine-unit-$loc" "$p" "$f"
+  else
+    step_fail "wine-unit-$loc"
+  fi
+done
+/usr/lib/wine/wineserver64 -k 2>/dev/null
+
+log "End-to-end tests: the real Fluttera.scr under Xvfb and Wine"
+unset WINEPREFIX
+if [ -f build/win64/Fluttera.scr ]; then
+  FLUTTERA_SCR=$root/build/win64/Fluttera.scr timeout 2400 python3 tests/e2e/run.py 2>&1 | tee build/e2e.log
+  line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' build/e2e.log | tail -1)
+  if [ -n "$line" ]; then
+    record e2e "$(echo "$line" | grep -Eo '[0-9]+ passed' | grep -Eo '[0-9]+')" \
+                "$(echo "$line" | grep -Eo '[0-9]+ failed' | grep -Eo '[0-9]+')"
+  else
+    step_fail e2e
+  fi
+else
+  step_fail e2e
+fi
+
+log "Summary"
+column -t "$results" 2>/dev/null || cat "$results"
+P=$(awk '{s+=$2} END {print s+0}' "$results")
+F=$(awk '{s+=$3} END {print s+0}' "$results")
+rm -f "$results"
+echo "$P passed, $F failed"
+[ "$F" = 0 ]
