@@ -6,13 +6,13 @@ file=$1
 machine=$2   # i386 or x86-64
 objdump=${3:-objdump}
 head=$($objdump -f "$file")
-echo "$head" | grep -q "file format pei-${machine}" || { echo "not a pei-${machine} file: $file"; exit 1; }
+grep -q "file format pei-${machine}" <<< "$head" || { echo "not a pei-${machine} file: $file"; exit 1; }
 hdr=$($objdump -p "$file")
-echo "$hdr" | grep -Eq '^Subsystem\s+00000002' || { echo "not a GUI-subsystem program: $file"; exit 1; }
+grep -Eq "^Subsystem\s+00000002" <<< "$hdr" || { echo "not a GUI-subsystem program: $file"; exit 1; }
 allowed='^(KERNEL32|USER32|GDI32|MSIMG32|WINMM|COMDLG32|SHELL32|OLE32|OLEAUT32|COMCTL32|ADVAPI32|msvcrt|api-ms-win-crt-[a-z0-9-]+)\.dll$'
 bad=0
 while read -r dll; do
-  if ! echo "$dll" | grep -Eiq "$allowed"; then echo "unexpected import: $dll"; bad=1; fi
+  if ! grep -Eiq "$allowed" <<< "$dll"; then echo "unexpected import: $dll"; bad=1; fi
 done < <(echo "$hdr" | awk '/DLL Name:/ {print $3}' | sort -u)
 [ $bad = 0 ] || exit 1
 echo "$file: $(echo "$head" | grep -o 'pei-[a-z0-9-]*'), GUI, imports: $(echo "$hdr" | awk '/DLL Name:/ {print $3}' | sort -u | tr '\n' ' ')"
