@@ -6,4 +6,6 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 build() { g++ -O2 -std=c++17 -I assets/gen "assets/gen/$1.cpp" -o "$out/$1"; "$out/$1"; }
 
+mkdir -p assets/icon assets/button
 build gen_icon
+build gen_button
