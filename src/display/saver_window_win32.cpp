@@ -1,32 +1,213 @@
-// Placeholder saver window: the right caption, full screen, ends on a key or a click.
+// The full-screen saver window "Vellora_Main": the desktop snapshot, the back buffer the
+// petals are drawn into, the two music timers, and the keys and clicks that end it.
+// Every decision lives in the petal model and the saver controller; this file only
+// carries them out with GDI.
 #include "display/saver_window_win32.h"
 
+#include "display/petal_model.h"
+#include "display/saver.h"
+#include "framework/adapters_win32.h"
 #include "framework/window_win32.h"
+#include "music/media_port_win32.h"
+#include "resource_ids.h"
+#include "startup/settings.h"
+
+#include <array>
+#include <vector>
 
 namespace display {
 namespace {
-class PlainSaver : public fw::win::Window {
-protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
-        switch (msg) {
-        case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
-            ExitProcess(0);
-        }
-        return Default(msg, wp, lp);
-    }
-};
-}  // namespace
 
-void RunSaverWindow(fw::SystemHooksPort&, startup::HookState&) {
-    static PlainSaver w;
-    w.Create(L"FlutteraSaver", WS_EX_TOPMOST, L"Vellora_Main", WS_POPUP | WS_VISIBLE, 0, 0,
-             GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr,
-             static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    MSG m;
-    while (GetMessageW(&m, nullptr, 0, 0) > 0) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
+constexpr UINT_PTR kTimer1 = 1;  // 1000 ms: keeps an MP3 looping
+constexpr UINT_PTR kTimer2 = 2;  // 200 ms: drives the audio CD
+
+class SaverWindow;
+
+// `Display`: the drawing surface over the whole client area. It paints from the back
+// buffer and a click on it (any mouse button) ends the saver.
+class DisplaySurface final : public fw::win::Window {
+public:
+    explicit DisplaySurface(SaverWindow& owner) : owner_(owner) {}
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    SaverWindow& owner_;
+};
+
+class SaverWindow final : public fw::win::Window, public SaverWindowPort {
+public:
+    SaverWindow(fw::SystemHooksPort& sys, startup::HookState& hooks)
+        : display_(*this), bgm_(media_), controller_(*this, bgm_, sys, hooks, startup::Settings()),
+          petals_(startup::Settings().PetalCount) {}
+
+    [[noreturn]] void Load();
+    void OnClick() { controller_.OnClick(); }
+    void PaintDisplay(HDC dc) { BitBlt(dc, 0, 0, width_, height_, back_.dc(), 0, 0, SRCCOPY); }
+    void OnKeyDown(WPARAM key) { controller_.OnKeyDown(static_cast<int32_t>(key)); }
+
+    // The window side of the controller.
+    void EnableTimer1(bool on) override { Enable(kTimer1, on, music::kMp3TimerMs, timer1_); }
+    void EnableTimer2(bool on) override { Enable(kTimer2, on, music::kCdTimerMs, timer2_); }
+    bool Timer2Enabled() override { return timer2_; }
+    std::string CommandLine() override { return fw::win::CommandLineArguments(); }
+    void Unload() override { DestroyWindow(hwnd()); }
+    void EndProgram() override { ExitProcess(0); }
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void Enable(UINT_PTR id, bool on, UINT ms, bool& flag) {
+        if (on) SetTimer(hwnd(), id, ms, nullptr);
+        else KillTimer(hwnd(), id);
+        flag = on;
     }
+    void TakeSnapshot();
+    void LoadFrames();
+    [[noreturn]] void RunAnimation();
+    void Pass();
+
+    DisplaySurface display_;
+    music::Win32MediaPort media_;
+    music::Bgm bgm_;
+    SaverController controller_;
+    PetalTable petals_;
+    std::vector<SpriteDraw> draws_;
+    fw::Lcg24Random random_;
+    fw::win::RetainedPicture master_;  // the desktop snapshot
+    fw::win::RetainedPicture back_;    // the back buffer of Display
+    std::array<fw::win::RetainedPicture, kSpriteFrames> masks_, sprites_;
+    HDC displayDc_ = nullptr;
+    int width_ = 0, height_ = 0;
+    bool timer1_ = false, timer2_ = false;
+};
+
+LRESULT DisplaySurface::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+        owner_.OnClick();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd(), &ps);
+        owner_.PaintDisplay(dc);
+        EndPaint(hwnd(), &ps);
+        return 0;
+    }
+    }
+    return Default(msg, wp, lp);
+}
+
+LRESULT SaverWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:  // Alt and F10 are keys like any other here
+        OnKeyDown(wp);
+        return 0;
+    case WM_TIMER:
+        if (wp == kTimer1) controller_.OnTimer1();
+        if (wp == kTimer2) controller_.OnTimer2();
+        return 0;
+    case WM_CLOSE:  // closed from outside: end as on a key, music and flags included
+        controller_.EndSaver();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    }
+    return Default(msg, wp, lp);
+}
+
+void SaverWindow::TakeSnapshot() {
+    // A snapshot that cannot be taken leaves the black of a new picture.
+    HWND desktop = GetDesktopWindow();
+    HDC dc = GetDC(desktop);
+    if (dc) {
+        BitBlt(master_.dc(), 0, 0, width_, height_, dc, 0, 0, SRCCOPY);
+        // Display's own picture is the snapshot, so its first paint shows the desktop.
+        BitBlt(back_.dc(), 0, 0, width_, height_, master_.dc(), 0, 0, SRCCOPY);
+        ReleaseDC(desktop, dc);
+    }
+}
+
+void SaverWindow::LoadFrames() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (int k = 0; k < kSpriteFrames; ++k) {
+        masks_[k].FromResource(instance, IDB_PETAL_MASK + k);
+        sprites_[k].FromResource(instance, IDB_PETAL_SPRITE + k);
+    }
+}
+
+void SaverWindow::Load() {
+    // 1, 2: the whole primary screen, and Display over the whole client area.
+    width_ = GetSystemMetrics(SM_CXSCREEN);
+    height_ = GetSystemMetrics(SM_CYSCREEN);
+    Create(L"FlutteraSaver", 0, L"Vellora_Main", WS_POPUP | WS_CLIPCHILDREN, 0, 0, width_, height_);
+    RECT client{0, 0, width_, height_};
+    GetClientRect(hwnd(), &client);
+    width_ = client.right;
+    height_ = client.bottom;
+    display_.Create(L"FlutteraDisplay", 0, L"", WS_CHILD | WS_VISIBLE, 0, 0, width_, height_, hwnd(), nullptr,
+                    LoadCursor(nullptr, IDC_ARROW), nullptr, nullptr, CS_OWNDC);
+    // 3: the petal table was allocated with the window, rows 0 to PetalCount.
+    ReserveDraws(petals_, draws_);
+    // 4-7: the snapshot, before the window is ever shown.
+    master_.Create(width_, height_);
+    back_.Create(width_, height_);
+    TakeSnapshot();
+    LoadFrames();
+    // 8, 9: seeded once from the time of day, then every petal's starting values.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    random_.Seed(static_cast<uint32_t>(now.wHour * 3600 + now.wMinute * 60 + now.wSecond));
+    SetInitialValues(petals_, Surface{width_, height_, width_}, random_);
+    // 10: the music.
+    controller_.StartMusic();
+    // 11, 12: shown, then topmost.
+    ShowWindow(hwnd(), SW_SHOWNORMAL);
+    SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetForegroundWindow(hwnd());
+    SetFocus(hwnd());
+    displayDc_ = GetDC(display_.hwnd());
+    // 13.
+    RunAnimation();
+}
+
+void SaverWindow::Pass() {
+    const Surface surface{width_, height_, width_};
+    BitBlt(back_.dc(), 0, 0, width_, height_, master_.dc(), 0, 0, SRCCOPY);
+    Step(petals_, surface, random_, draws_);
+    for (const SpriteDraw& d : draws_) {
+        auto blit = ClipSprite(d, width_, height_);
+        if (!blit || d.frame < 0 || d.frame >= kSpriteFrames) continue;
+        // The mask clears the petal's pixels to black, the sprite XORs its colours in.
+        BitBlt(back_.dc(), blit->dstX, blit->dstY, blit->width, blit->height, masks_[d.frame].dc(), blit->srcX,
+               blit->srcY, SRCAND);
+        BitBlt(back_.dc(), blit->dstX, blit->dstY, blit->width, blit->height, sprites_[d.frame].dc(), blit->srcX,
+               blit->srcY, SRCINVERT);
+    }
+    if (displayDc_) PaintDisplay(displayDc_);
+    GdiFlush();
+    fw::win::ProcessPendingMessages();
+}
+
+void SaverWindow::RunAnimation() {
+    controller_.SetRunning(true);
+    while (controller_.Running()) Pass();
     ExitProcess(0);
 }
+
+}  // namespace
+
+void RunSaverWindow(fw::SystemHooksPort& sys, startup::HookState& hooks) {
+    static SaverWindow window(sys, hooks);
+    window.Load();
+}
+
 }  // namespace display
