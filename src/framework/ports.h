@@ -28,7 +28,7 @@ public:
     // ShowCursor(show): returns the new display count.
     virtual int32_t ShowCursor(int32_t show) = 0;
     // SystemParametersInfo(action, uiParam, null, flags); the result is not needed.
-    virtual void SystemParametersInfo(uint32_t action, uint32_t uiParam, uint32_t flags) = 0;
+    virtual void SetSystemParameter(uint32_t action, uint32_t uiParam, uint32_t flags) = 0;
     // DrawAnimatedRects(window, kind, from, to).
     virtual void DrawAnimatedRects(WindowId window, int32_t kind, const Rect& from, const Rect& to) = 0;
     // GetWindowRect; empty when the call fails.

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Remakes every picture the program stores, from code. Run from anywhere.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+build() { g++ -O2 -std=c++17 -I assets/gen "assets/gen/$1.cpp" -o "$out/$1"; "$out/$1"; }
+
+build gen_icon

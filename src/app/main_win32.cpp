@@ -1,0 +1,50 @@
+// The program's entry: hands start-up its Win32 side and lets it pick the mode.
+#include "display/preview_window_win32.h"
+#include "display/saver_window_win32.h"
+#include "framework/adapters_win32.h"
+#include "framework/window_win32.h"
+#include "settings_dialog/dialog_win32.h"
+#include "startup/saver_main.h"
+#include "startup/settings.h"
+
+namespace {
+
+class Platform final : public startup::StartupPlatform {
+public:
+    bool WindowWithCaptionExists(const std::string& caption) override {
+        return FindWindowW(nullptr, fw::win::Widen(caption).c_str()) != nullptr;
+    }
+    std::string CommandLine() override { return fw::win::CommandLineArguments(); }
+    void EndProgram() override { ExitProcess(0); }
+    bool IsWindow(fw::WindowId window) override { return ::IsWindow(fw::win::ToHwnd(window)); }
+    fw::Rect WindowRect(fw::WindowId window) override { return sys.GetWindowRect(window).value_or(fw::Rect{}); }
+    int32_t TwipsPerPixelX() override { return fw::win::TwipsPerPixelX(); }
+    int32_t TwipsPerPixelY() override { return fw::win::TwipsPerPixelY(); }
+    void LoadSettings() override { startup::LoadSettings(files, fw::win::ProgramFolder(), startup::Settings()); }
+    void ShowPreview(const startup::PreviewPlacement& placement) override { display::ShowPreviewWindow(placement); }
+    void ShowSettingsDialog() override {
+        dialog::ShowSettingsDialog(sys, startup::Hooks(), files, fw::win::ProgramFolder());
+    }
+    void RunSaver() override {
+        // The snapshot, the window and the petals are in the screen's real pixels.
+        SetProcessDPIAware();
+        display::RunSaverWindow(sys, startup::Hooks());
+    }
+
+    fw::win::SystemHooks sys;
+    fw::win::Files files;
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    static Platform platform;
+    startup::SaverMain(platform, platform.sys, startup::Hooks());
+    // Only the preview returns here: it lives until its host closes it.
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    ExitProcess(0);
+}

@@ -1,0 +1,77 @@
+#include "framework/adapters_win32.h"
+
+#include "framework/window_win32.h"
+
+namespace fw::win {
+
+namespace {
+// Larger settings files than this are not read (and so never rewritten).
+constexpr LONGLONG kMaxFileBytes = 64LL * 1024 * 1024;
+}
+
+std::optional<std::string> Files::ReadAll(const std::string& path) {
+    HANDLE f = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+    LARGE_INTEGER size{};
+    std::optional<std::string> result;
+    if (GetFileSizeEx(f, &size) && size.QuadPart <= kMaxFileBytes) {
+        std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+        DWORD got = 0;
+        if (bytes.empty() || (ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+                              got == bytes.size()))
+            result = std::move(bytes);
+    }
+    CloseHandle(f);
+    return result;
+}
+
+bool Files::WriteAll(const std::string& path, const std::string& bytes) {
+    // Written beside the file first, then moved over it, so a failed write never leaves
+    // half a settings file.
+    const std::wstring target = Widen(path);
+    const std::wstring temp = target + L".new";
+    HANDLE f = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = bytes.empty() ||
+              (WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size());
+    ok = CloseHandle(f) && ok;
+    if (ok) ok = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok) DeleteFileW(temp.c_str());
+    return ok;
+}
+
+bool Files::CanOpenForReading(const std::string& path) {
+    HANDLE f = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(f);
+    return true;
+}
+
+int32_t SystemHooks::ShowCursor(int32_t show) { return ::ShowCursor(show); }
+
+void SystemHooks::SetSystemParameter(uint32_t action, uint32_t uiParam, uint32_t flags) {
+    ::SystemParametersInfoW(action, uiParam, nullptr, flags);
+}
+
+void SystemHooks::DrawAnimatedRects(WindowId window, int32_t kind, const Rect& from, const Rect& to) {
+    RECT a{from.left, from.top, from.right, from.bottom};
+    RECT b{to.left, to.top, to.right, to.bottom};
+    ::DrawAnimatedRects(ToHwnd(window), kind, &a, &b);
+}
+
+std::optional<Rect> SystemHooks::GetWindowRect(WindowId window) {
+    RECT r{};
+    if (!::GetWindowRect(ToHwnd(window), &r)) return std::nullopt;
+    return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+std::optional<Point> SystemHooks::GetCursorPos() {
+    POINT p{};
+    if (!::GetCursorPos(&p)) return std::nullopt;
+    return Point{p.x, p.y};
+}
+
+}  // namespace fw::win

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "framework/file_port.h"
+#include "framework/ports.h"
+#include "startup/hooks.h"
+
+#include <string>
+
+namespace dialog {
+
+// Shows the settings dialog modally over the process-wide settings; returns when it has
+// closed.
+void ShowSettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
+                        const std::string& programFolder);
+
+}  // namespace dialog

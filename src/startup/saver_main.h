@@ -1,0 +1,62 @@
+// The program's start-up: the single-instance guard, the mode letter of the command
+// line and the one window each mode opens.
+#pragma once
+
+#include "framework/ports.h"
+#include "startup/hooks.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace startup {
+
+inline constexpr const char* kSaverCaption = "Vellora_Main";
+inline constexpr const char* kDialogCaption = "Flutteraの設定";
+inline constexpr const char* kPreviewCaption = "Preview Window";
+
+// Where the preview goes: its host, the form's size in twips and the picture's in pixels.
+struct PreviewPlacement {
+    fw::WindowId parent = 0;
+    int16_t widthTwips = 0, heightTwips = 0;
+    int32_t imageWidth = 0, imageHeight = 0;
+};
+
+// The window operations start-up needs; the Win32 side carries them out.
+class StartupPlatform {
+public:
+    virtual ~StartupPlatform() = default;
+    // FindWindow with no class and this title.
+    virtual bool WindowWithCaptionExists(const std::string& caption) = 0;
+    // The argument text the system handed the program, without its own path.
+    virtual std::string CommandLine() = 0;
+    // Ends the process at once. The real one does not return; a fake does.
+    virtual void EndProgram() = 0;
+    virtual bool IsWindow(fw::WindowId window) = 0;
+    // GetWindowRect into a zeroed rectangle: a failed call leaves zeros.
+    virtual fw::Rect WindowRect(fw::WindowId window) = 0;
+    virtual int32_t TwipsPerPixelX() = 0;
+    virtual int32_t TwipsPerPixelY() = 0;
+    virtual void LoadSettings() = 0;
+    // Loads the preview form, makes it a child of the host, places and shows it.
+    virtual void ShowPreview(const PreviewPlacement& placement) = 0;
+    // Shows the settings dialog modally; returns when it has closed.
+    virtual void ShowSettingsDialog() = 0;
+    // Loads the saver window, which runs until the saver ends the program.
+    virtual void RunSaver() = 0;
+};
+
+// The upper-cased second character of the command line, or empty.
+std::string ModeLetter(std::string_view commandLine);
+
+// The preview host named from the fourth character on. Handles are 32-bit values the
+// system writes as unsigned decimal; empty when the number does not fit 32 bits.
+std::optional<fw::WindowId> PreviewParent(std::string_view commandLine);
+
+// A pixel length in twips, rounded; lengths beyond the 16-bit twip range are clamped.
+int16_t PixelsToTwips(int32_t pixels, int32_t twipsPerPixel);
+
+void SaverMain(StartupPlatform& platform, fw::SystemHooksPort& sys, HookState& state);
+
+}  // namespace startup

@@ -1,0 +1,70 @@
+// Recording fakes of the ports, shared by the unit tests.
+#pragma once
+
+#include "framework/file_port.h"
+#include "framework/ports.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fakes {
+
+// Files in memory. Folders and unreadable files can be declared.
+class Files : public fw::FilePort {
+public:
+    std::map<std::string, std::string> files;
+    std::set<std::string> folders;
+    std::set<std::string> unreadable;  // exists, but cannot be opened or read
+    std::set<std::string> readOnly;    // exists or not, cannot be written
+    int writes = 0;
+
+    std::optional<std::string> ReadAll(const std::string& path) override {
+        if (unreadable.count(path) || folders.count(path)) return std::nullopt;
+        auto it = files.find(path);
+        if (it == files.end()) return std::nullopt;
+        return it->second;
+    }
+    bool WriteAll(const std::string& path, const std::string& bytes) override {
+        if (folders.count(path) || readOnly.count(path) || unreadable.count(path)) return false;
+        ++writes;
+        files[path] = bytes;
+        return true;
+    }
+    bool CanOpenForReading(const std::string& path) override {
+        return files.count(path) && !unreadable.count(path) && !folders.count(path);
+    }
+};
+
+// Records every system call in order as text, and answers from scripted values.
+class Hooks : public fw::SystemHooksPort {
+public:
+    std::vector<std::string> calls;
+    int32_t cursorCount = 0;
+    std::optional<fw::Rect> windowRect = fw::Rect{100, 50, 565, 270};
+    std::optional<fw::Point> cursor = fw::Point{800, 600};
+
+    int32_t ShowCursor(int32_t show) override {
+        cursorCount += show ? 1 : -1;
+        calls.push_back("ShowCursor(" + std::to_string(show) + ")=" + std::to_string(cursorCount));
+        return cursorCount;
+    }
+    void SetSystemParameter(uint32_t action, uint32_t uiParam, uint32_t flags) override {
+        calls.push_back("SPI(" + std::to_string(action) + "," + std::to_string(static_cast<int32_t>(uiParam)) +
+                        "," + std::to_string(flags) + ")");
+    }
+    void DrawAnimatedRects(fw::WindowId w, int32_t kind, const fw::Rect& from, const fw::Rect& to) override {
+        calls.push_back("DrawAnimatedRects(" + std::to_string(w) + "," + std::to_string(kind) + "," + R(from) +
+                        "," + R(to) + ")");
+    }
+    std::optional<fw::Rect> GetWindowRect(fw::WindowId) override { return windowRect; }
+    std::optional<fw::Point> GetCursorPos() override { return cursor; }
+
+    static std::string R(const fw::Rect& r) {
+        return "[" + std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+               std::to_string(r.bottom) + "]";
+    }
+};
+
+}  // namespace fakes
