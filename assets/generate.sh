@@ -7,3 +7,4 @@ trap 'rm -rf "$out"' EXIT
 build() { g++ -O2 -std=c++17 -I assets/gen "assets/gen/$1.cpp" -o "$out/$1"; "$out/$1"; }
 
 build gen_icon
+build gen_dialog
