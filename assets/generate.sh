@@ -6,6 +6,7 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 build() { g++ -O2 -std=c++17 -I assets/gen "assets/gen/$1.cpp" -o "$out/$1"; "$out/$1"; }
 
-mkdir -p assets/icon assets/button
+mkdir -p assets/icon assets/button assets/dialog assets/petals assets/preview
 build gen_icon
 build gen_button
+build gen_dialog

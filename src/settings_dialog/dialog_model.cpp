@@ -1,0 +1,88 @@
+#include "settings_dialog/dialog_model.h"
+
+#include "framework/conversions.h"
+
+#include <algorithm>
+
+namespace dialog {
+
+const OpenFileRequest& MusicFileRequest() {
+    static const OpenFileRequest request{
+        std::string("BGMﾌｧｲﾙ (MP3 WAV)\0*.MP3;*.WAV\0\0", sizeof("BGMﾌｧｲﾙ (MP3 WAV)\0*.MP3;*.WAV\0\0") - 1),
+        "ﾌｧｲﾙを選択",
+    };
+    return request;
+}
+
+std::string LabelText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        out += c;
+        if (c == '&') out += '&';
+    }
+    return out;
+}
+
+std::string TrackText(int16_t track) { return track == 0 ? std::string() : fw::DecimalText(track); }
+
+int16_t TrackFromText(std::string_view text, int16_t previous) {
+    auto number = fw::ParseNumber(text);
+    if (!number) return 0;
+    return fw::ToInt16(*number).value_or(previous);
+}
+
+DialogModel::DialogModel(startup::SaverSettings& settings, fw::FilePort& files, std::string programFolder)
+    : settings_(settings), files_(files), programFolder_(std::move(programFolder)) {}
+
+void DialogModel::Load() {
+    // A stored count the bar cannot hold leaves the bar where it was; the label still
+    // shows the stored number.
+    if (settings_.PetalCount >= kPetalMin && settings_.PetalCount <= kPetalMax) scrollValue_ = settings_.PetalCount;
+    petalLabel_ = fw::DecimalText(settings_.PetalCount);
+    ShowMusicKind(settings_.MusicKind);
+    trackText_ = TrackText(settings_.MusicRepeat);
+    fileCaption_ = settings_.MusicFile;
+}
+
+void DialogModel::ShowMusicKind(int kind) {
+    chosen_.fill(false);
+    if (kind >= 0 && kind < kMusicKinds) chosen_[static_cast<std::size_t>(kind)] = true;
+}
+
+void DialogModel::SelectMusicKind(int index) {
+    if (index < 0 || index >= kMusicKinds) return;
+    ShowMusicKind(index);
+    settings_.MusicKind = static_cast<int16_t>(index);
+}
+
+void DialogModel::ChooseMusicFile(int32_t result, std::string_view fileBuffer) {
+    if (result <= 0) return;
+    settings_.MusicFile = std::string(fileBuffer.substr(0, fileBuffer.find('\0')));
+    fileCaption_ = settings_.MusicFile;
+}
+
+void DialogModel::ScrollTo(int value) {
+    scrollValue_ = std::clamp(value, kPetalMin, kPetalMax);
+    petalLabel_ = fw::DecimalText(scrollValue_);
+}
+
+void DialogModel::SaveSettings(std::string_view trackText) {
+    settings_.MusicRepeat = TrackFromText(trackText, settings_.MusicRepeat);
+    startup::WriteSettings(files_, programFolder_, static_cast<int16_t>(scrollValue_), settings_);
+}
+
+bool DialogModel::IndicatorChosen(int index) const {
+    return index >= 0 && index < kMusicKinds && chosen_[static_cast<std::size_t>(index)];
+}
+
+const std::vector<std::string>& DialogModel::TrackEntries() {
+    static const std::vector<std::string> entries = [] {
+        std::vector<std::string> e{""};
+        for (int i = 1; i <= 30; ++i) e.push_back(std::to_string(i));
+        return e;
+    }();
+    return entries;
+}
+
+}  // namespace dialog

@@ -1,0 +1,72 @@
+#include "settings_dialog/layout.h"
+
+#include "settings_dialog/dialog_model.h"
+
+namespace dialog {
+
+namespace {
+constexpr const char* kPanel = "Pic_1";
+constexpr uint32_t kLabel = kTransparent;
+
+std::vector<ControlSpec> MakeControls() {
+    using K = ControlKind;
+    using P = Picture;
+    return {
+        {"Pic_Mbl", kNoIndex, K::PictureBox, nullptr, 12, 236, 556, 20, "", 16, kHidden | kAutoSize, P::Texture},
+        {"Cmd_Can", kNoIndex, K::Button, nullptr, 368, 148, 81, 25, "ｷｬﾝｾﾙ", 14, 0, P::None},
+        {"Cmd_Set", kNoIndex, K::Button, nullptr, 284, 148, 81, 25, "設定", 13, 0, P::None},
+        {"Pic_1", kNoIndex, K::PictureBox, nullptr, 16, 16, 433, 117, "", 0, kSunkenEdge | kContainer, P::None},
+        {"Cmd_BGM", kNoIndex, K::Button, kPanel, 120, 72, 29, 21, "...", 15, 0, P::None},
+        {"HS_Fast", kNoIndex, K::ScrollBar, kPanel, 276, 36, 77, 17, "", 11, 0, P::None},
+        {"BGM_Repeat", kNoIndex, K::ComboBox, kPanel, 120, 32, 41, 20, "", 1, 0, P::None},
+        {"lbl_Fast", kNoIndex, K::Label, kPanel, 360, 40, 28, 13, "9999", 12, kLabel | kAutoSize, P::None},
+        {"lbl", 4, K::Label, kPanel, 252, 12, 101, 17, "花びらの数", 10, kLabel | kBlackText | kCentred, P::None},
+        {"Shape", 2, K::Shape, kPanel, 252, 8, 101, 21, "", kNoTab, kWindowText, P::None},
+        {"Shape", 6, K::Shape, kPanel, 8, 8, 101, 21, "", kNoTab, kWindowText, P::None},
+        {"lbl", 1, K::Label, kPanel, 8, 12, 101, 17, "BGM", 7, kLabel | kBlackText | kCentred, P::None},
+        {"lbl_Fname", kNoIndex, K::Label, kPanel, 152, 72, 269, 33, "", 6, kLabel | kBorder | kWindowText | kWordWrap,
+         P::None},
+        {"Img_BGM", 1, K::Image, kPanel, 36, 36, 13, 13, "", kNoTab, kClickable, P::None},
+        {"lbl_BGM", 1, K::Label, kPanel, 52, 36, 43, 13, "音楽CD", 3, kLabel | kClickable, P::None},
+        {"Img_BGM", 0, K::Image, kPanel, 36, 56, 13, 13, "", kNoTab, kClickable, P::None},
+        {"lbl_BGM", 0, K::Label, kPanel, 52, 56, 23, 13, "無し", 5, kLabel | kClickable, P::None},
+        {"Img_BGM", 2, K::Image, kPanel, 36, 76, 13, 13, "", kNoTab, kClickable, P::None},
+        {"lbl_BGM", 2, K::Label, kPanel, 52, 76, 60, 13, "MP3、WAV", 4, kLabel | kClickable, P::None},
+        {"lbl", 2, K::Label, kPanel, 164, 36, 66, 13, "曲目をﾘﾋﾟｰﾄ", 2, kLabel, P::None},
+        // The credit line above the link; the one control of the lower strip whose place
+        // and words are ours to choose.
+        {"lbl", 7, K::Label, nullptr, 16, 140, 207, 13, "Fluttera 1.0  (C) Fluttera", 8, kLabel, P::None},
+        {"lbl_URL", kNoIndex, K::Label, nullptr, 16, 156, 207, 13, kHomePage, 9,
+         kLabel | kWhiteText | kUnderlined | kHandCursor | kClickable, P::None},
+        {"Img_Ra", 0, K::Image, nullptr, 672, 28, 12, 12, "", kNoTab, 0, P::OptionOff},
+        {"Img_Ra", 1, K::Image, nullptr, 672, 44, 12, 12, "", kNoTab, 0, P::OptionOn},
+    };
+}
+}  // namespace
+
+const std::vector<ControlSpec>& Controls() {
+    static const std::vector<ControlSpec> controls = MakeControls();
+    return controls;
+}
+
+const ControlSpec* FindControl(std::string_view name, int index) {
+    for (const ControlSpec& c : Controls())
+        if (name == c.name && c.index == index) return &c;
+    return nullptr;
+}
+
+std::string FullName(const ControlSpec& c) {
+    std::string name = c.name;
+    if (c.index != kNoIndex) name += "(" + std::to_string(c.index) + ")";
+    return name;
+}
+
+fw::Point PlaceWindow(int screenWidth, int screenHeight, int windowWidth, int windowHeight) {
+    // Whole-number division that drops the remainder toward zero, so a screen smaller
+    // than the window puts the window partly off it: (-7) / 2 = -3.
+    const long long freeW = static_cast<long long>(screenWidth) - windowWidth;
+    const long long freeH = static_cast<long long>(screenHeight) - windowHeight;
+    return {static_cast<int32_t>(freeW / 2), static_cast<int32_t>(freeH / 3)};
+}
+
+}  // namespace dialog

@@ -1,0 +1,74 @@
+// The settings dialog's window and controls as data: the Windows side creates the
+// controls from this table, and the tests hold the table to the intended layout.
+// Coordinates are 96-dpi pixels relative to the parent's client area.
+#pragma once
+
+#include "framework/ports.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dialog {
+
+inline constexpr const char* kCaption = "Flutteraの設定";
+inline constexpr int kClientWidth = 465;
+inline constexpr int kClientHeight = 191;
+inline constexpr uint8_t kBackGrey = 128;  // red, green and blue; hidden by the gradient
+
+// Every label, and the three buttons, use this face at this size (Shift-JIS charset).
+inline constexpr const char* kFontFace = "ＭＳ Ｐゴシック";
+inline constexpr double kFontPoints = 9.75;
+
+enum class ControlKind { PictureBox, Button, ScrollBar, ComboBox, Label, Shape, Image };
+
+// Which stored picture a control shows from the start.
+enum class Picture { None, Texture, OptionOff, OptionOn };
+
+enum ControlFlag : uint32_t {
+    kHidden = 1u << 0,       // never visible
+    kTransparent = 1u << 1,  // what lies behind shows through
+    kCentred = 1u << 2,      // text centred
+    kBlackText = 1u << 3,
+    kWhiteText = 1u << 4,
+    kWindowText = 1u << 5,   // text or line in the system window-text colour
+    kUnderlined = 1u << 6,
+    kBorder = 1u << 7,       // single-line border
+    kSunkenEdge = 1u << 8,   // the platform's client edge
+    kClickable = 1u << 9,
+    kHandCursor = 1u << 10,  // pointing hand while the mouse is over it
+    kAutoSize = 1u << 11,    // sized to its picture or its text
+    kContainer = 1u << 12,   // parent of other controls
+    kWordWrap = 1u << 13,    // text breaks into as many lines as fit
+};
+
+inline constexpr int kNoIndex = -1;  // a control outside any indexed group
+inline constexpr int kNoTab = -1;    // takes no focus and has no tab index
+
+struct ControlSpec {
+    const char* name;
+    int index;             // position in its indexed group, or kNoIndex
+    ControlKind kind;
+    const char* parent;    // nullptr: the dialog itself
+    int left, top, width, height;
+    const char* caption;   // initial text ("" for none)
+    int tabIndex;          // kNoTab for controls without one
+    uint32_t flags;
+    Picture picture;
+};
+
+// All controls in the dialog's control order (the order the buttons are initialised in).
+const std::vector<ControlSpec>& Controls();
+
+// The control of that name and group index, or nullptr.
+const ControlSpec* FindControl(std::string_view name, int index = kNoIndex);
+
+// "Img_BGM(1)" for grouped controls, the plain name otherwise.
+std::string FullName(const ControlSpec& c);
+
+// Where the dialog's outer window stands on the screen: centred across, and a third of
+// the free height from the top. Negative when the screen is smaller than the window.
+fw::Point PlaceWindow(int screenWidth, int screenHeight, int windowWidth, int windowHeight);
+
+}  // namespace dialog
