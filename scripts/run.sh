@@ -41,6 +41,10 @@ if [ -z "${DISPLAY:-}" ]; then
   display -window root /tmp/fluttera-desktop.png
 fi
 "$wine" wineboot -i >/dev/null 2>&1 || true
+if [ -n "$xvfb_pid" ]; then
+  # No window manager here: keep Wine from waiting for one when a window hides.
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+fi
 "$server" -w || true
 
 cd "$program_dir"

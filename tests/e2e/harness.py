@@ -91,6 +91,10 @@ class Session:
         })
         subprocess.run([WINE, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=300)
+        # Without a window manager, Wine waits two seconds for one whenever a managed
+        # window is hidden; unmanaged windows behave as on Windows.
+        subprocess.run([WINE, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f"],
+                       env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
         subprocess.run([WINESERVER, "-w"], env=self.env, timeout=300)
         self.program_dir = os.path.join(self.env["WINEPREFIX"], "drive_c", "Fluttera")
         os.makedirs(self.program_dir, exist_ok=True)
