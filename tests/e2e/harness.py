@@ -160,6 +160,35 @@ class Session:
             return None, time.monotonic() - t
         return p.returncode, time.monotonic() - t
 
+    def install_tool(self, name):
+        """Copies a test tool built beside the saver into the program folder; returns its
+        Windows path."""
+        src = os.path.join(os.path.dirname(self.scr_source), name)
+        shutil.copy(src, os.path.join(self.program_dir, name))
+        return "C:\\Fluttera\\" + name
+
+    def start_wine(self, *args, env=None):
+        e = dict(self.env)
+        if env:
+            e.update(env)
+        return subprocess.Popen([WINE, *args], env=e, cwd=self.program_dir,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def write_settings(self, petals=None, kind=None, repeat=None, music=None):
+        """A settings file as the dialog writes it (Shift-JIS, the number form)."""
+        def number(v):
+            return f" {v}" if v >= 0 else str(v)
+        lines = ["[Section]"]
+        if petals is not None:
+            lines.append("花びらの数=" + number(petals))
+        if kind is not None:
+            lines.append("BGM区分=" + number(kind))
+        if repeat is not None:
+            lines.append("BGMﾘﾋﾟｰﾄ=" + number(repeat))
+        if music is not None:
+            lines.append("BGMﾌｧｲﾙ=" + music)
+        self.write_ini(("\r\n".join(lines) + "\r\n").encode("cp932"))
+
     def run_wine(self, *args, timeout=60, env=None):
         e = dict(self.env)
         if env:
@@ -171,7 +200,8 @@ class Session:
         return subprocess.run(list(args), env=self.env, capture_output=True, text=True, check=check)
 
     def set_root_picture(self, path):
-        self.x("display", "-window", "root", "-resize", f"{self.width}x{self.height}!", path, check=True)
+        # display returns 1 after setting the root picture; what counts is the screen.
+        self.x("display", "-window", "root", "-resize", f"{self.width}x{self.height}!", path)
 
     def windows(self, caption):
         r = self.x("xdotool", "search", "--name", f"^{caption}$")

@@ -1,6 +1,6 @@
-// The 16 petal frames as committed: each a 16 x 16 mask and sprite pair of 24-bit BMPs
-// that must agree pixel for pixel, since the saver ANDs the mask onto the screen and then
-// XORs the sprite into the cleared pixels.
+// The saver's and the preview's pictures as committed. The 16 petal frames are each a
+// 16 x 16 mask and sprite pair of 24-bit BMPs that must agree pixel for pixel, since the
+// saver ANDs the mask onto the screen and then XORs the sprite into the cleared pixels.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,11 +33,14 @@ uint32_t Le(const std::vector<uint8_t>& d, size_t at, int bytes) {
     return v;
 }
 
+std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 // Uncompressed 24-bit BMPs with a BITMAPINFOHEADER, bottom-up or top-down.
 std::optional<Bitmap> ReadBmp(const std::string& path, std::string& why) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) { why = "cannot open"; return std::nullopt; }
-    const std::vector<uint8_t> d((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> d = ReadAll(path);
     if (d.size() < 54 || d[0] != 'B' || d[1] != 'M') { why = "not a BMP"; return std::nullopt; }
     Bitmap bmp;
     const uint32_t offset = Le(d, 10, 4);
@@ -121,6 +124,29 @@ TEST(PetalFrames, MaskAndSpriteAgreeAndThePetalTurnsOver) {
     EXPECT_GE(*most - *least, 40);
     for (int k = 0; k < 16; ++k) EXPECT_NE(shapes[k], shapes[(k + 1) % 16]) << "frames " << k << " and " << (k + 1) % 16;
     EXPECT_GE(std::set<int>(areas.begin(), areas.end()).size(), 6u);
+}
+
+// The preview shows its picture unscaled, so its size is part of the design: a baseline
+// JPEG of 152 x 112 pixels.
+TEST(PreviewPicture, IsABaselineJpegOf152By112) {
+    const std::vector<uint8_t> d = ReadAll(std::string(FLUTTERA_SOURCE_DIR) + "/assets/preview/preview.jpg");
+    ASSERT_GE(d.size(), 4u);
+    ASSERT_EQ(d[0], 0xFF);
+    ASSERT_EQ(d[1], 0xD8);
+    size_t at = 2;
+    while (at + 9 <= d.size()) {
+        ASSERT_EQ(d[at], 0xFF) << "marker expected at " << at;
+        const uint8_t marker = d[at + 1];
+        const size_t length = (static_cast<size_t>(d[at + 2]) << 8) | d[at + 3];
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+            EXPECT_EQ(marker, 0xC0) << "not baseline";
+            EXPECT_EQ((d[at + 5] << 8) | d[at + 6], 112);
+            EXPECT_EQ((d[at + 7] << 8) | d[at + 8], 152);
+            return;
+        }
+        at += 2 + length;
+    }
+    FAIL() << "no frame header";
 }
 
 }  // namespace

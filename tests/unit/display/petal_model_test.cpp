@@ -260,7 +260,8 @@ TEST(Position, SwayUsesSixPointTwoEightInDoubles) {
     const double phase = 924.5;
     const float x = display::PetalX(table[0], 0);
     EXPECT_NEAR(x, -38.4716, 1e-3);
-    EXPECT_NEAR(200.0 * std::sin(2 * 3.14159265358979323846 * phase) * std::cos(phase / 100), 0.0, 1e-6);
+    const double twoPi = 6.283185307179586;
+    EXPECT_NEAR(200.0 * std::sin(twoPi * phase) * std::cos(phase / 100), 0.0, 1e-6);
     EXPECT_EQ(std::lround(200.0f * std::sin(6.28f * 924.5f) * std::cos(924.5f / 100.0f)), -39);
 }
 
