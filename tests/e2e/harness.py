@@ -99,6 +99,11 @@ class Session:
         self.program_dir = os.path.join(self.env["WINEPREFIX"], "drive_c", "Fluttera")
         os.makedirs(self.program_dir, exist_ok=True)
         shutil.copy(self.scr_source, os.path.join(self.program_dir, "Fluttera.scr"))
+        # Wine's desktop paints the X root black when it starts. Keep one desktop up for
+        # the whole session, so a root picture set by a test stays what the saver sees.
+        subprocess.run([WINESERVER, "-p"], env=self.env, timeout=30)
+        self.run_scr("/a", timeout=120)
+        time.sleep(1)
         return self
 
     def stop(self):
@@ -116,9 +121,30 @@ class Session:
         shutil.rmtree(self.root, ignore_errors=True)
 
     def kill_wine_programs(self):
-        subprocess.run([WINESERVER, "-k"], env=self.env, timeout=30,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run([WINESERVER, "-w"], env=self.env, timeout=30)
+        """Ends every program started from the program folder; Wine's desktop stays."""
+        marker = "C:\\Fluttera\\"
+        for _ in range(50):
+            pids = []
+            for pid in os.listdir("/proc"):
+                if not pid.isdigit():
+                    continue
+                try:
+                    with open(f"/proc/{pid}/cmdline", "rb") as f:
+                        cmd = f.read().decode("utf-8", "replace")
+                    with open(f"/proc/{pid}/environ", "rb") as f:
+                        mine = ("WINEPREFIX=" + self.env["WINEPREFIX"]).encode() in f.read()
+                except OSError:
+                    continue
+                if mine and marker in cmd:
+                    pids.append(int(pid))
+            if not pids:
+                return
+            for pid in pids:
+                try:
+                    os.kill(pid, signal.SIGKILL)
+                except OSError:
+                    pass
+            time.sleep(0.1)
 
     # -- the program -------------------------------------------------------------
     @property
