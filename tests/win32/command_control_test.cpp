@@ -90,7 +90,7 @@ protected:
         delete hostWindow;
         hostWindow = nullptr;
     }
-    void SetUp() override { ASSERT_NE(host.hwnd(), nullptr); }
+    void SetUp() override { ASSERT_NE(host.hwnd(), nullptr) << "no window could be made: run under an X display"; }
     void TearDown() override {
         controls.clear();
         fw::win::ProcessPendingMessages();
@@ -336,7 +336,8 @@ TEST_F(CommandControlTest, PointerWatchTakesTheHoverBackWhenThePointerIsOnTheFor
     SendMessageW(c.hwnd(), WM_MOUSEMOVE, 0, Point(10, 10));
     Pump(300);
     POINT at{};
-    if (!GetCursorPos(&at) || WindowFromPoint(at) != c.hwnd()) GTEST_SKIP() << "the pointer cannot be placed";
+    ASSERT_TRUE(GetCursorPos(&at));
+    ASSERT_EQ(WindowFromPoint(at), c.hwnd()) << "the pointer is not over the button";
     EXPECT_EQ(c.core().fields().faceState, button::kStateHighLight);
     // On the form beside it, the next tick (every 100 ms) ends the hover.
     SetCursorPos(r.right + 20, r.top + 10);
@@ -355,7 +356,8 @@ TEST_F(CommandControlTest, APressDraggedOffAndReleasedRaisesNothing) {
     SetCursorPos(r.right + 20, r.top + 10);
     SendMessageW(c.hwnd(), WM_TIMER, 1, 0);  // one tick of the watch
     POINT at{};
-    if (!GetCursorPos(&at) || WindowFromPoint(at) != host.hwnd()) GTEST_SKIP() << "the pointer cannot be placed";
+    ASSERT_TRUE(GetCursorPos(&at));
+    ASSERT_EQ(WindowFromPoint(at), host.hwnd()) << "the pointer is not over the form";
     EXPECT_EQ(c.core().fields().faceState, button::kStateSelected);
     SendMessageW(c.hwnd(), WM_LBUTTONUP, 0, Point(120, 10));
     EXPECT_EQ(clicks, 0);
