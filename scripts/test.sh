@@ -54,10 +54,14 @@ log "Unit tests under Wine (default locale, then Japanese)"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
 export WINEPREFIX=$(mktemp -d)/prefix
 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1; /usr/lib/wine/wineserver64 -w
+# The tests of the Windows side make windows and move the pointer: a display of their own.
+on_display=()
+command -v xvfb-run >/dev/null && on_display=(xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp")
 for loc in C.UTF-8 ja_JP.UTF-8; do
   if [ -f build/win64/unit_tests.exe ]; then
-    LC_ALL=$loc timeout 600 /usr/lib/wine/wine64 build/win64/unit_tests.exe > build/win64/unit-$loc.log 2>&1
+    LC_ALL=$loc timeout 600 "${on_display[@]}" /usr/lib/wine/wine64 build/win64/unit_tests.exe > build/win64/unit-$loc.log 2>&1
     rc=$?
+    /usr/lib/wine/wineserver64 -k 2>/dev/null  # nothing of this run stays tied to its display
     tail -n 3 build/win64/unit-$loc.log
     read -r p f < <(gtest_counts build/win64/unit-$loc.log)
     [ "$rc" != 0 ] && [ "$f" = 0 ] && f=1

@@ -52,6 +52,10 @@ class Image:
         i = (y * self.width + x) * 3
         return tuple(self.data[i:i + 3])
 
+    def crop(self, x, y, w, h):
+        """The w x h picture whose top-left corner is (x, y)."""
+        return Image(w, h, self.region(x, y, x + w, y + h))
+
     def region(self, x0, y0, x1, y1):
         """Bytes of the rows x0..x1-1 of lines y0..y1-1, for comparisons."""
         rows = []
@@ -173,6 +177,21 @@ class Session:
             e.update(env)
         return subprocess.Popen([WINE, r"C:\Fluttera\Fluttera.scr", *args], env=e, cwd=self.program_dir,
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+    def start_program(self, path, *args, env=None):
+        """Copies a Windows program (a test tool) into the program folder and starts it
+        there, as start_scr starts the saver; returns the Wine process."""
+        name = os.path.basename(path)
+        shutil.copy(path, os.path.join(self.program_dir, name))
+        e = dict(self.env)
+        if env:
+            e.update(env)
+        return subprocess.Popen([WINE, self.windows_path(name), *args], env=e, cwd=self.program_dir,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def windows_path(self, name):
+        """How the programs under Wine name a file of the program folder."""
+        return "C:\\Fluttera\\" + name
 
     def run_scr(self, *args, timeout=30, env=None):
         """Runs the saver to its end; returns (exit code, seconds taken)."""

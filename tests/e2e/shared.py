@@ -7,11 +7,19 @@ from harness import Session
 _session = None
 
 
+def scr_path():
+    return os.environ.get("FLUTTERA_SCR", os.path.join(os.path.dirname(__file__), "../../build/win64/Fluttera.scr"))
+
+
+def tool_path(name):
+    """A test tool built beside the saver (for example "button_gallery.exe")."""
+    return os.path.join(os.path.dirname(os.path.abspath(scr_path())), name)
+
+
 def session():
     global _session
     if _session is None:
-        scr = os.environ.get("FLUTTERA_SCR", os.path.join(os.path.dirname(__file__), "../../build/win64/Fluttera.scr"))
-        _session = Session(scr).start()
+        _session = Session(scr_path()).start()
         atexit.register(_session.stop)
     return _session
 
