@@ -140,13 +140,14 @@ class Session:
         if os.path.exists(self.ini_path):
             os.remove(self.ini_path)
 
-    def start_scr(self, *args, env=None):
-        """Starts the saver with its switches; returns the Wine process."""
+    def start_scr(self, *args, env=None, stderr=None):
+        """Starts the saver with its switches; returns the Wine process. A long Wine trace
+        should go to a file (stderr=open file), or it fills the pipe and stalls the program."""
         e = dict(self.env)
         if env:
             e.update(env)
         return subprocess.Popen([WINE, r"C:\Fluttera\Fluttera.scr", *args], env=e, cwd=self.program_dir,
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                                stdout=subprocess.PIPE, stderr=stderr or subprocess.PIPE)
 
     def run_scr(self, *args, timeout=30, env=None):
         """Runs the saver to its end; returns (exit code, seconds taken)."""
