@@ -186,6 +186,17 @@ class Session:
             time.sleep(0.1)
         return False
 
+    def wait_focus(self, caption, timeout=10.0):
+        """Waits until the window with this caption has the X input focus. A window is
+        mapped before it is focused, and a key sent in between goes elsewhere."""
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            focus = self.x("xdotool", "getwindowfocus").stdout.strip()
+            if focus.isdigit() and int(focus) in self.windows(caption):
+                return True
+            time.sleep(0.05)
+        return False
+
     def window_geometry(self, wid):
         r = self.x("xdotool", "getwindowgeometry", "--shell", str(wid))
         geo = dict(line.split("=", 1) for line in r.stdout.split() if "=" in line)

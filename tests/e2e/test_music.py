@@ -241,6 +241,7 @@ class MusicBase(unittest.TestCase):
             p = self.s.start_scr("/s", env=env, stderr=trace)
             try:
                 self.assertTrue(self.s.wait_window(SAVER, timeout=30), "no saver window")
+                self.assertTrue(self.s.wait_focus(SAVER), "the saver window never got the focus")
                 shown = time.monotonic()
                 time.sleep(seconds)
                 for k in keys:
