@@ -14,6 +14,9 @@ pkgs=(
   xvfb xdotool x11-utils x11-apps imagemagick
   fonts-ipafont-gothic locales
   pulseaudio pulseaudio-utils sox libsox-fmt-all
+  # 64-bit Wine decodes MP3 for the "MPEGVideo" device through the host's GStreamer
+  # (decodebin, mpegaudioparse, mpg123audiodec).
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   python3
 )
 

@@ -170,13 +170,14 @@ class Session:
         if os.path.exists(self.ini_path):
             os.remove(self.ini_path)
 
-    def start_scr(self, *args, env=None):
-        """Starts the saver with its switches; returns the Wine process."""
+    def start_scr(self, *args, env=None, stderr=None):
+        """Starts the saver with its switches; returns the Wine process. A long Wine trace
+        should go to a file (stderr=open file), or it fills the pipe and stalls the program."""
         e = dict(self.env)
         if env:
             e.update(env)
         return subprocess.Popen([WINE, r"C:\Fluttera\Fluttera.scr", *args], env=e, cwd=self.program_dir,
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                                stdout=subprocess.PIPE, stderr=stderr or subprocess.PIPE)
 
     def start_program(self, path, *args, env=None):
         """Copies a Windows program (a test tool) into the program folder and starts it
@@ -258,6 +259,17 @@ class Session:
             if bool(self.windows(caption)) == present:
                 return True
             time.sleep(0.1)
+        return False
+
+    def wait_focus(self, caption, timeout=10.0):
+        """Waits until the window with this caption has the X input focus. A window is
+        mapped before it is focused, and a key sent in between goes elsewhere."""
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            focus = self.x("xdotool", "getwindowfocus").stdout.strip()
+            if focus.isdigit() and int(focus) in self.windows(caption):
+                return True
+            time.sleep(0.05)
         return False
 
     def window_geometry(self, wid):

@@ -26,6 +26,7 @@ class Startup(unittest.TestCase):
     def test_saver_switch_opens_the_saver_and_a_key_ends_it(self):
         p = self.s.start_scr("/s")
         self.assertTrue(self.s.wait_window(SAVER), "no saver window")
+        self.assertTrue(self.s.wait_focus(SAVER), "the saver window never got the focus")
         self.s.key("space")
         p.wait(timeout=5)
         self.assertEqual(p.returncode, 0)
@@ -34,6 +35,7 @@ class Startup(unittest.TestCase):
     def test_empty_command_line_runs_the_saver(self):
         p = self.s.start_scr()
         self.assertTrue(self.s.wait_window(SAVER), "no saver window")
+        self.assertTrue(self.s.wait_focus(SAVER), "the saver window never got the focus")
         self.s.key("Escape")
         p.wait(timeout=5)
 
