@@ -105,7 +105,8 @@ class Session:
         shutil.copy(self.scr_source, os.path.join(self.program_dir, "Fluttera.scr"))
         # Wine's desktop paints the X root black when it starts. Keep one desktop up for
         # the whole session, so a root picture set by a test stays what the saver sees.
-        subprocess.run([WINESERVER, "-p"], env=self.env, timeout=30)
+        subprocess.run([WINESERVER, "-p"], env=self.env, timeout=30,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.run_scr("/a", timeout=120)
         time.sleep(1)
         return self
@@ -176,8 +177,9 @@ class Session:
         e = dict(self.env)
         if env:
             e.update(env)
+        # No pipes: a wineserver started by the program would inherit and hold them open.
         return subprocess.Popen([WINE, r"C:\Fluttera\Fluttera.scr", *args], env=e, cwd=self.program_dir,
-                                stdout=subprocess.PIPE, stderr=stderr or subprocess.PIPE)
+                                stdout=subprocess.DEVNULL, stderr=stderr or subprocess.DEVNULL)
 
     def start_program(self, path, *args, env=None):
         """Copies a Windows program (a test tool) into the program folder and starts it
@@ -199,10 +201,10 @@ class Session:
         t = time.monotonic()
         p = self.start_scr(*args, env=env)
         try:
-            p.communicate(timeout=timeout)
+            p.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             p.kill()
-            p.communicate()
+            p.wait()
             return None, time.monotonic() - t
         return p.returncode, time.monotonic() - t
 
