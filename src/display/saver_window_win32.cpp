@@ -53,7 +53,12 @@ public:
     bool Timer2Enabled() override { return timer2_; }
     std::string CommandLine() override { return fw::win::CommandLineArguments(); }
     void Unload() override { DestroyWindow(hwnd()); }
-    void EndProgram() override { ExitProcess(0); }
+    void EndProgram() override {
+#ifdef FLUTTERA_PASS_STATS
+        WriteStats();
+#endif
+        ExitProcess(0);
+    }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -64,6 +69,23 @@ private:
         else KillTimer(hwnd(), id);
         flag = on;
     }
+#ifdef FLUTTERA_PASS_STATS
+    // Benchmark builds only: how many passes ran, and for how long, written beside the
+    // program at the exit.
+    void WriteStats() {
+        std::wstring path = fw::win::Widen(fw::win::ProgramFolder()) + L"\\pass_stats.txt";
+        HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (f == INVALID_HANDLE_VALUE) return;
+        char line[96];
+        int n = wsprintfA(line, "%lu %lu %d\r\n", passes_, GetTickCount() - firstPass_,
+                          static_cast<int>(petals_.size()));
+        DWORD written = 0;
+        WriteFile(f, line, n, &written, nullptr);
+        CloseHandle(f);
+    }
+    unsigned long passes_ = 0;
+    DWORD firstPass_ = 0;
+#endif
     void TakeSnapshot();
     void LoadFrames();
     [[noreturn]] void RunAnimation();
@@ -183,6 +205,9 @@ void SaverWindow::Pass() {
     const Surface surface{width_, height_, width_};
     BitBlt(back_.dc(), 0, 0, width_, height_, master_.dc(), 0, 0, SRCCOPY);
     Step(petals_, surface, random_, draws_);
+#ifdef FLUTTERA_PASS_STATS
+    ++passes_;
+#endif
     for (const SpriteDraw& d : draws_) {
         auto blit = ClipSprite(d, width_, height_);
         if (!blit || d.frame < 0 || d.frame >= kSpriteFrames) continue;
@@ -199,6 +224,9 @@ void SaverWindow::Pass() {
 
 void SaverWindow::RunAnimation() {
     controller_.SetRunning(true);
+#ifdef FLUTTERA_PASS_STATS
+    firstPass_ = GetTickCount();
+#endif
     while (controller_.Running()) Pass();
     ExitProcess(0);
 }

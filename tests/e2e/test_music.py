@@ -425,7 +425,7 @@ class Sound(MusicBase):
 
     def test_wav_loops_for_as_long_as_the_saver_runs(self):
         path = self.make_tone(r"C:\music\tone.wav")
-        trace, windows, end = self.record(settings(2, path), seconds=5.5)
+        trace, windows, end = self.record(settings(2, path), seconds=8)
         devices = re.search(r"waveOutGetNumDevs count: (\d+)", trace)
         if devices and devices.group(1) == "0":
             self.skipTest("Wine finds no wave output device although PulseAudio runs "
@@ -434,7 +434,7 @@ class Sound(MusicBase):
 
     def test_mp3_starts_again_within_a_second_of_its_end(self):
         path = self.make_tone(r"C:\music\tone.mp3")
-        trace, windows, end = self.record(settings(2, path), seconds=5.5)
+        trace, windows, end = self.record(settings(2, path), seconds=8)
         calls = mci_calls(trace)
         if calls and not calls[0].ok and MediaCommands.why_no_mp3(trace):
             self.skipTest("no MP3 file opens here: " + MediaCommands.why_no_mp3(trace))
