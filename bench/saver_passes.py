@@ -15,7 +15,7 @@ from harness import Session  # noqa: E402
 scr = sys.argv[1] if len(sys.argv) > 1 else "build/win64/Fluttera_bench.scr"
 seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 8
 rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 3
-counts = (0, 300, 500)
+counts = tuple(int(c) for c in os.environ.get("FLUTTERA_BENCH_COUNTS", "0,300,500").split(","))
 
 s = Session(scr, width=1920, height=1080).start()
 try:

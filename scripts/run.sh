@@ -35,17 +35,21 @@ if [ -z "${DISPLAY:-}" ]; then
   Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb_pid=$!
   sleep 1
-  # A desktop to fall over: a gradient with a few shapes.
-  convert -size 1280x800 gradient:'#3a6ea5-#a5c8e6' -fill '#f0f0f0' -draw 'rectangle 60,60 420,300' \
-    -fill '#303030' -pointsize 36 -draw "text 90,180 'Fluttera'" /tmp/fluttera-desktop.png
-  display -window root /tmp/fluttera-desktop.png
 fi
 "$wine" wineboot -i >/dev/null 2>&1 || true
 if [ -n "$xvfb_pid" ]; then
   # No window manager here: keep Wine from waiting for one when a window hides.
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+  "$server" -w || true
+  # Wine's desktop paints the X root black when it starts: start it first (a switch that
+  # ends at once does), keep it, then put a desktop picture on the root to fall over.
+  "$server" -p || true
+  "$wine" 'C:\Fluttera\Fluttera.scr' /a || true
+  convert -size 1280x800 gradient:'#3a6ea5-#a5c8e6' -fill '#f0f0f0' -draw 'rectangle 60,60 420,300' \
+    -fill '#303030' -draw 'rectangle 90,90 390,120' -fill '#e8c060' -draw 'circle 1100,160 1100,220' \
+    /tmp/fluttera-desktop.png
+  display -window root /tmp/fluttera-desktop.png || true  # it sets the picture, then answers 1
 fi
-"$server" -w || true
 
 cd "$program_dir"
 if [ -n "$xvfb_pid" ]; then
