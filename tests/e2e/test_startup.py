@@ -23,6 +23,13 @@ class Startup(unittest.TestCase):
                 self.assertLess(took, 10)
                 self.assertEqual(self.s.windows(SAVER), [])
 
+    def test_preview_without_a_host_window_ends_at_once(self):
+        for switch in (("/p", "12345"), ("/p",), ("/p", "99999999999")):
+            with self.subTest(switch=switch):
+                rc, took = self.s.run_scr(*switch, timeout=20)
+                self.assertEqual(rc, 0)
+                self.assertLess(took, 10)
+
     def test_saver_switch_opens_the_saver_and_a_key_ends_it(self):
         p = self.s.start_scr("/s")
         self.assertTrue(self.s.wait_window(SAVER), "no saver window")
