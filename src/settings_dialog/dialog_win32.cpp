@@ -1,30 +1,740 @@
-// Placeholder settings dialog: the right caption and size, closes with its close box.
+// The settings dialog "Flutteraの設定": the form with its gradient, the panel Pic_1 with
+// its texture, the track list, the petal bar, the labels, shapes and option pictures
+// (drawn by their parent, as they have no window), and the Command buttons. What the
+// controls show and what the user's actions change is decided by DialogModel; this file
+// creates the windows, paints, and forwards.
 #include "settings_dialog/dialog_win32.h"
 
+#include "framework/adapters_win32.h"
 #include "framework/window_win32.h"
+#include "resource_ids.h"
+#include "settings_dialog/controls.h"
+#include "settings_dialog/dialog_font_win32.h"
+#include "settings_dialog/dialog_model.h"
+#include "settings_dialog/drawing.h"
+#include "settings_dialog/layout.h"
+#include "startup/settings.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace dialog {
 namespace {
-class PlainDialog : public fw::win::Window {
-protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
-        if (msg == WM_DESTROY) PostQuitMessage(0);
-        return Default(msg, wp, lp);
-    }
-};
-}  // namespace
 
-void ShowSettingsDialog(fw::SystemHooksPort&, startup::HookState&, fw::FilePort&, const std::string&) {
-    PlainDialog w;
-    DWORD style = WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
-    RECT r{0, 0, 465, 191};
-    AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME);
-    w.Create(L"FlutteraSettings", WS_EX_DLGMODALFRAME, fw::win::Widen("Flutteraの設定").c_str(), style, 100, 100,
-             r.right - r.left, r.bottom - r.top);
-    MSG m;
-    while (GetMessageW(&m, nullptr, 0, 0) > 0) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
+constexpr wchar_t kFormClass[] = L"FlutteraSettings";
+constexpr wchar_t kPanelClass[] = L"FlutteraPanel";
+constexpr UINT kCloseMessage = WM_APP + 1;  // closes once the click that asked has returned
+constexpr int kFirstControlId = 100;        // child id = kFirstControlId + place in the table
+constexpr int kTrackListShown = 8;          // entries the open track list shows at once
+
+bool Named(const ControlSpec& c, const char* name, int index = kNoIndex) {
+    return std::strcmp(c.name, name) == 0 && c.index == index;
+}
+
+RECT RectOf(const ControlSpec& c) { return RECT{c.left, c.top, c.left + c.width, c.top + c.height}; }
+
+class SettingsDialog;
+
+// The form and the panel: each keeps what was drawn on it in a retained picture (the
+// gradient, the texture) and paints that with its windowless controls on top, through
+// an off-screen frame so nothing flickers.
+class Surface final : public fw::win::Window {
+public:
+    Surface(SettingsDialog& owner, const char* name) : owner_(owner), name_(name) {}
+
+    const char* name() const { return name_; }
+    fw::win::RetainedPicture& picture() { return picture_; }
+    // The retained picture at the size of the client area, filled with `fill` when new.
+    bool SizePicture(COLORREF fill);
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void Compose(HDC target);
+    void OnPaint();
+    void OnButtonDown(int x, int y);
+    void OnButtonUp(int x, int y);
+    bool OnSetCursor(LPARAM lp);
+
+    SettingsDialog& owner_;
+    const char* name_;  // nullptr for the form
+    fw::win::RetainedPicture picture_;
+    fw::win::RetainedPicture frame_;
+    const ControlSpec* pressed_ = nullptr;  // the windowless control a left press began on
+};
+
+// A label, shape or image: its table entry and what it shows now.
+struct WindowlessControl {
+    const ControlSpec* spec;
+    std::wstring text;
+    const fw::win::RetainedPicture* picture = nullptr;
+};
+
+class SettingsDialog {
+public:
+    SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
+                   const std::string& programFolder);
+    ~SettingsDialog();
+
+    void Run();
+
+    // From the surfaces.
+    std::optional<LRESULT> OnMessage(Surface& surface, UINT msg, WPARAM wp, LPARAM lp);
+    void DrawWindowless(HDC dc, const char* parent) const;
+    void OnWindowlessClick(const ControlSpec& c);
+    bool Busy() const { return busy_; }
+    HCURSOR HandCursor() const { return hand_; }
+    HWND Form() const { return form_.hwnd(); }
+
+private:
+    bool CreateWindows();
+    void CreateChild(const ControlSpec& c, size_t place);
+    HWND ParentOf(const ControlSpec& c) const;
+    void Load();
+    void InitButtons();
+    void TileTexture(Surface& target, const ControlSpec& targetSpec);
+    void OnResize();
+    void Show();
+    void MessageLoop();
+    bool MoveFocus(bool forward);
+    void FocusStop(const ControlSpec& c);
+    const ControlSpec* StopOf(HWND focus) const;
+
+    void OnScroll(WPARAM wp, HWND bar);
+    void ShowPetalLabel();
+    void ShowIndicators();
+    void ShowFileLabel();
+    void ChooseMusicFile();
+    void OpenHomePage();
+    void Save();
+    void RequestClose() { PostMessageW(form_.hwnd(), kCloseMessage, 0, 0); }
+    void Close();
+
+    WindowlessControl* FindWindowless(const char* name, int index = kNoIndex);
+    void Invalidate(const WindowlessControl& w, bool toRightEdge = false);
+    void DrawLabel(HDC dc, const WindowlessControl& w) const;
+
+    fw::SystemHooksPort& sys_;
+    startup::HookState& hooks_;
+    DialogModel model_;
+
+    Surface form_;
+    Surface panel_;  // Pic_1
+    HWND trackList_ = nullptr;
+    HWND petalBar_ = nullptr;
+    std::vector<WindowlessControl> windowless_;
+    std::vector<std::pair<const ControlSpec*, HWND>> windows_;  // every windowed control made
+
+    // Pic_Mbl's picture, and the pictures of Img_Ra(0) and Img_Ra(1).
+    fw::win::RetainedPicture texture_;
+    fw::win::RetainedPicture optionOff_;
+    fw::win::RetainedPicture optionOn_;
+
+    HFONT font_ = nullptr;
+    HFONT underlinedFont_ = nullptr;
+    HICON icon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+    HCURSOR hand_ = nullptr;
+
+    // ====================================================================================
+    // BUTTONS: the three Command buttons (Cmd_Can, Cmd_Set, Cmd_BGM) are hosted here once
+    // the button control can be merged in. Until then the dialog closes by its close box.
+    // ====================================================================================
+
+    HWND savedFocus_ = nullptr;
+    bool loaded_ = false;
+    bool busy_ = false;  // the hourglass while the browser starts
+    bool closing_ = false;
+    bool closed_ = false;
+};
+
+// --- Surface -----------------------------------------------------------------------------
+
+bool Surface::SizePicture(COLORREF fill) {
+    RECT rc{};
+    GetClientRect(hwnd(), &rc);
+    if (picture_.width() == rc.right && picture_.height() == rc.bottom) return true;
+    if (!picture_.Create(rc.right, rc.bottom)) return false;
+    HBRUSH brush = CreateSolidBrush(fill);
+    FillRect(picture_.dc(), &rc, brush);
+    DeleteObject(brush);
+    return true;
+}
+
+void Surface::Compose(HDC target) {
+    // Before anything was drawn on it the surface shows its back colour.
+    RECT rc{};
+    GetClientRect(hwnd(), &rc);
+    if (picture_.dc()) {
+        BitBlt(target, 0, 0, picture_.width(), picture_.height(), picture_.dc(), 0, 0, SRCCOPY);
+    } else {
+        FillRect(target, &rc, GetSysColorBrush(COLOR_BTNFACE));
+    }
+    owner_.DrawWindowless(target, name_);
+}
+
+void Surface::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd(), &ps);
+    RECT rc{};
+    GetClientRect(hwnd(), &rc);
+    if (frame_.width() != rc.right || frame_.height() != rc.bottom) frame_.Create(rc.right, rc.bottom);
+    if (frame_.dc()) {
+        Compose(frame_.dc());
+        BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+               ps.rcPaint.bottom - ps.rcPaint.top, frame_.dc(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+    } else {
+        Compose(dc);
+    }
+    EndPaint(hwnd(), &ps);
+}
+
+void Surface::OnButtonDown(int x, int y) {
+    // A picture box takes the focus when clicked, whatever lies on it.
+    if (name_) SetFocus(hwnd());
+    pressed_ = ClickableAt(name_, x, y);
+    if (pressed_) SetCapture(hwnd());
+}
+
+void Surface::OnButtonUp(int x, int y) {
+    const ControlSpec* pressed = pressed_;
+    pressed_ = nullptr;
+    if (!pressed) return;
+    if (GetCapture() == hwnd()) ReleaseCapture();
+    // A click is a press and a release on the same control.
+    if (ClickableAt(name_, x, y) == pressed) owner_.OnWindowlessClick(*pressed);
+}
+
+bool Surface::OnSetCursor(LPARAM lp) {
+    if (LOWORD(lp) != HTCLIENT) return false;
+    if (owner_.Busy()) {
+        SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        return true;
+    }
+    POINT at{};
+    GetCursorPos(&at);
+    ScreenToClient(hwnd(), &at);
+    HCURSOR hand = owner_.HandCursor();
+    SetCursor(hand && HandCursorAt(name_, at.x, at.y) ? hand : LoadCursor(nullptr, IDC_ARROW));
+    return true;
+}
+
+LRESULT Surface::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;  // the whole client area is painted from the retained picture
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_PRINTCLIENT:
+        Compose(reinterpret_cast<HDC>(wp));
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnButtonDown(static_cast<int16_t>(LOWORD(lp)), static_cast<int16_t>(HIWORD(lp)));
+        return 0;
+    case WM_LBUTTONUP:
+        OnButtonUp(static_cast<int16_t>(LOWORD(lp)), static_cast<int16_t>(HIWORD(lp)));
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lp) != hwnd()) pressed_ = nullptr;
+        return 0;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wp) == hwnd() && OnSetCursor(lp)) return TRUE;
+        break;
+    }
+    if (auto handled = owner_.OnMessage(*this, msg, wp, lp)) return *handled;
+    return Default(msg, wp, lp);
+}
+
+// --- SettingsDialog: windows ---------------------------------------------------------
+
+SettingsDialog::SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
+                               const std::string& programFolder)
+    : sys_(sys), hooks_(hooks), model_(startup::Settings(), files, programFolder), form_(*this, nullptr),
+      panel_(*this, "Pic_1") {
+    for (const ControlSpec& c : Controls())
+        if (IsWindowless(c)) windowless_.push_back({&c, fw::win::Widen(c.caption), nullptr});
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    texture_.FromResource(instance, IDB_TEXTURE);
+    optionOff_.FromResource(instance, IDB_OPTION_OFF);
+    optionOn_.FromResource(instance, IDB_OPTION_ON);
+    if (auto* w = FindWindowless("Img_Ra", 0)) w->picture = &optionOff_;
+    if (auto* w = FindWindowless("Img_Ra", 1)) w->picture = &optionOn_;
+    font_ = CreateDialogFont(false);
+    underlinedFont_ = CreateDialogFont(true);
+    icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_FLUTTERA), IMAGE_ICON, 32, 32, 0));
+    smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_FLUTTERA), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    hand_ = static_cast<HCURSOR>(LoadImageW(instance, MAKEINTRESOURCEW(IDC_HAND_POINTER), IMAGE_CURSOR, 0, 0, 0));
+}
+
+SettingsDialog::~SettingsDialog() {
+    if (form_.hwnd()) DestroyWindow(form_.hwnd());
+    if (font_) DeleteObject(font_);
+    if (underlinedFont_) DeleteObject(underlinedFont_);
+    if (icon_) DestroyIcon(icon_);
+    if (smallIcon_) DestroyIcon(smallIcon_);
+    if (hand_) DestroyCursor(hand_);
+}
+
+WindowlessControl* SettingsDialog::FindWindowless(const char* name, int index) {
+    for (WindowlessControl& w : windowless_)
+        if (Named(*w.spec, name, index)) return &w;
+    return nullptr;
+}
+
+HWND SettingsDialog::ParentOf(const ControlSpec& c) const { return c.parent ? panel_.hwnd() : form_.hwnd(); }
+
+bool SettingsDialog::CreateWindows() {
+    // A fixed single frame with a title bar and the close box only; hidden until load
+    // has run.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_WINDOWEDGE;
+    RECT outer{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+    if (!form_.Create(kFormClass, exStyle, fw::win::Widen(kCaption).c_str(), style, 0, 0, outer.right - outer.left,
+                      outer.bottom - outer.top, nullptr, nullptr, LoadCursor(nullptr, IDC_ARROW), icon_))
+        return false;
+    if (smallIcon_) SendMessageW(form_.hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    if (icon_) SendMessageW(form_.hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    // The form's client area may come out otherwise than asked (a taller caption, for
+    // one): the outer size is what makes the client 465 x 191.
+    RECT client{};
+    GetClientRect(form_.hwnd(), &client);
+    if (client.right != kClientWidth || client.bottom != kClientHeight) {
+        RECT now{};
+        GetWindowRect(form_.hwnd(), &now);
+        SetWindowPos(form_.hwnd(), nullptr, 0, 0, now.right - now.left + kClientWidth - client.right,
+                     now.bottom - now.top + kClientHeight - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    size_t place = 0;
+    for (const ControlSpec& c : Controls()) CreateChild(c, place++);
+    return true;
+}
+
+void SettingsDialog::CreateChild(const ControlSpec& c, size_t place) {
+    const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + place));
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    HWND made = nullptr;
+    switch (c.kind) {
+    case ControlKind::PictureBox:
+        // Pic_Mbl is only the texture strip's holder: it is never shown, so its picture is
+        // all it needs.
+        if (c.flags & kHidden) return;
+        if (panel_.Create(kPanelClass, WS_EX_CLIENTEDGE | WS_EX_NOPARENTNOTIFY, L"",
+                          WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP, c.left, c.top,
+                          c.width, c.height, ParentOf(c), id))
+            made = panel_.hwnd();
+        break;
+    case ControlKind::ComboBox: {
+        // The height asked for is the open list's; the closed box takes its height from
+        // the font and is held to the table's below.
+        const int listHeight = c.height + kTrackListShown * 16 + 2;
+        made = CreateWindowExW(0, L"COMBOBOX", L"",
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+                               c.left, c.top, c.width, listHeight, ParentOf(c), id, instance, nullptr);
+        if (!made) break;
+        SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        RECT box{};
+        GetWindowRect(made, &box);
+        const LRESULT field = SendMessageW(made, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        if (field != CB_ERR && box.bottom - box.top != c.height)
+            SendMessageW(made, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + c.height - (box.bottom - box.top));
+        trackList_ = made;
+        break;
+    }
+    case ControlKind::ScrollBar: {
+        made = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SBS_HORZ, c.left, c.top,
+                               c.width, c.height, ParentOf(c), id, instance, nullptr);
+        if (!made) break;
+        SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_POS | SIF_PAGE, kPetalMin, kPetalMax, 0, kPetalBarStart, 0};
+        SetScrollInfo(made, SB_CTL, &si, TRUE);
+        petalBar_ = made;
+        break;
+    }
+    case ControlKind::Button:
+        // BUTTONS: create the Command control here (see the marked spot in the class).
+        return;
+    default:
+        return;  // labels, shapes and images are drawn by their parent
+    }
+    if (made) windows_.emplace_back(&c, made);
+}
+
+// --- Load, resize, show, close -----------------------------------------------------------
+
+void SettingsDialog::Run() {
+    if (!CreateWindows()) return;
+    Load();
+    loaded_ = true;
+    OnResize();
+    Show();
+    MessageLoop();
+}
+
+void SettingsDialog::Load() {
+    HWND form = form_.hwnd();
+    // 1. Centred across, a third of the free height from the top, from the outer size.
+    RECT outer{};
+    if (GetWindowRect(form, &outer)) {
+        const fw::Point at = PlaceWindow(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                         outer.right - outer.left, outer.bottom - outer.top);
+        SetWindowPos(form, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // 2.
+    InitButtons();
+    // 3.
+    if (const ControlSpec* pic1 = FindControl("Pic_1")) TileTexture(panel_, *pic1);
+    // 4. to 8.: the values, from the settings record.
+    model_.Load();
+    if (petalBar_) SetScrollPos(petalBar_, SB_CTL, model_.ScrollValue(), TRUE);
+    ShowPetalLabel();
+    ShowIndicators();
+    if (trackList_) {
+        SetWindowTextW(trackList_, fw::win::Widen(model_.TrackListText()).c_str());
+        for (const std::string& entry : DialogModel::TrackEntries())
+            SendMessageW(trackList_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(fw::win::Widen(entry).c_str()));
+    }
+    ShowFileLabel();
+    // 9., 10.: the zoom out of the mouse position, before the window is first shown.
+    startup::RecordEffectOrigin(sys_, hooks_);
+    startup::AnimateOpen(sys_, hooks_, fw::win::FromHwnd(form));
+    // 11.
+    busy_ = false;
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+}
+
+void SettingsDialog::InitButtons() {
+    // BUTTONS: for each Command control in control order (Cmd_Can, Cmd_Set, Cmd_BGM),
+    // call Initialize.
+}
+
+void SettingsDialog::TileTexture(Surface& target, const ControlSpec& targetSpec) {
+    if (!target.SizePicture(GetSysColor(COLOR_BTNFACE)) || !texture_.dc()) return;
+    const int w = texture_.width(), h = texture_.height();
+    for (const fw::Point& at : TilePositions(w, h, targetSpec.width, targetSpec.height))
+        if (!BitBlt(target.picture().dc(), at.x, at.y, w, h, texture_.dc(), 0, 0, SRCCOPY)) return;
+    InvalidateRect(target.hwnd(), nullptr, FALSE);
+}
+
+void SettingsDialog::OnResize() {
+    if (!loaded_ || !form_.SizePicture(RGB(kBackGrey, kBackGrey, kBackGrey))) return;
+    fw::win::RetainedPicture& picture = form_.picture();
+    RECT client{};
+    GetClientRect(form_.hwnd(), &client);
+    GdiFlush();
+    uint32_t* bits = picture.bits();
+    if (!bits) return;
+    // One line per row across the whole width; the last row lies just below the client
+    // area.
+    const std::vector<Rgb> rows = GradientRows(client.bottom);
+    for (size_t y = 0; y < rows.size() && y < static_cast<size_t>(picture.height()); ++y) {
+        const uint32_t colour = (uint32_t{rows[y].r} << 16) | (uint32_t{rows[y].g} << 8) | rows[y].b;
+        uint32_t* row = bits + y * static_cast<size_t>(picture.width());
+        for (int x = 0; x < picture.width(); ++x) row[x] = colour;
+    }
+    InvalidateRect(form_.hwnd(), nullptr, FALSE);
+}
+
+void SettingsDialog::Show() {
+    ShowWindow(form_.hwnd(), SW_SHOWNORMAL);
+    SetForegroundWindow(form_.hwnd());
+    // The first control in tab order takes the focus, as in any dialog.
+    if (const ControlSpec* first = NextTabStop(nullptr, true, [this](const ControlSpec& c) {
+            for (const auto& [spec, hwnd] : windows_)
+                if (spec == &c) return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd);
+            return false;
+        }))
+        FocusStop(*first);
+}
+
+void SettingsDialog::Close() {
+    // Every way out zooms back into the point the dialog opened from; nothing cancels it.
+    if (closing_ || !form_.hwnd()) return;
+    closing_ = true;
+    startup::AnimateClose(sys_, hooks_, fw::win::FromHwnd(form_.hwnd()));
+    DestroyWindow(form_.hwnd());
+}
+
+void SettingsDialog::Save() {
+    std::wstring text;
+    if (trackList_) {
+        text.resize(static_cast<size_t>(GetWindowTextLengthW(trackList_)) + 1);
+        text.resize(static_cast<size_t>(GetWindowTextW(trackList_, text.data(), static_cast<int>(text.size()))));
+    }
+    model_.SaveSettings(fw::win::Narrow(text));
+}
+
+// --- Focus and the message loop ------------------------------------------------------------
+
+const ControlSpec* SettingsDialog::StopOf(HWND focus) const {
+    // The focus may sit in a part of a control (the track list's edit field).
+    for (HWND h = focus; h && h != form_.hwnd(); h = GetParent(h))
+        for (const auto& [spec, hwnd] : windows_)
+            if (hwnd == h && TakesFocus(*spec)) return spec;
+    return nullptr;
+}
+
+void SettingsDialog::FocusStop(const ControlSpec& c) {
+    for (const auto& [spec, hwnd] : windows_) {
+        if (spec != &c) continue;
+        SetFocus(hwnd);
+        // As the dialog manager does: text taken by Tab is selected whole.
+        HWND focus = GetFocus();
+        if (focus && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL))
+            SendMessageW(focus, EM_SETSEL, 0, -1);
+        return;
     }
 }
+
+bool SettingsDialog::MoveFocus(bool forward) {
+    const ControlSpec* next = NextTabStop(StopOf(GetFocus()), forward, [this](const ControlSpec& c) {
+        for (const auto& [spec, hwnd] : windows_)
+            if (spec == &c) return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd);
+        return false;
+    });
+    if (!next) return false;
+    FocusStop(*next);
+    return true;
+}
+
+void SettingsDialog::MessageLoop() {
+    MSG msg;
+    while (!closed_) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for whoever loops next
+            break;
+        }
+        // Tab and Shift+Tab walk the controls in the dialog's tab order, unless the
+        // control with the focus wants the key itself.
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && form_.hwnd() &&
+            (msg.hwnd == form_.hwnd() || IsChild(form_.hwnd(), msg.hwnd))) {
+            const LRESULT code = SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+            if (!(code & (DLGC_WANTTAB | DLGC_WANTALLKEYS))) {
+                MoveFocus(GetKeyState(VK_SHIFT) >= 0);
+                continue;
+            }
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// --- Messages ------------------------------------------------------------------------------
+
+std::optional<LRESULT> SettingsDialog::OnMessage(Surface& surface, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_HSCROLL && lp && reinterpret_cast<HWND>(lp) == petalBar_) {
+        OnScroll(wp, petalBar_);
+        return 0;
+    }
+    if (&surface != &form_) return std::nullopt;
+    switch (msg) {
+    case WM_SIZE:
+        OnResize();
+        return 0;
+    case WM_CLOSE:  // the close box, Alt+F4
+    case kCloseMessage:
+        Close();
+        return 0;
+    case WM_DESTROY:
+        closed_ = true;
+        return 0;
+    case WM_ACTIVATE:
+        // A plain window would take the focus itself on activation; the control that had
+        // it gets it back instead.
+        if (LOWORD(wp) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(form_.hwnd(), focus)) savedFocus_ = focus;
+        } else if (savedFocus_ && IsWindow(savedFocus_) && IsChild(form_.hwnd(), savedFocus_)) {
+            SetFocus(savedFocus_);
+        }
+        return 0;
+    }
+    return std::nullopt;
+}
+
+void SettingsDialog::OnScroll(WPARAM wp, HWND bar) {
+    bool track = false;
+    switch (LOWORD(wp)) {
+    case SB_LINELEFT: model_.ScrollLines(-1); break;
+    case SB_LINERIGHT: model_.ScrollLines(1); break;
+    case SB_PAGELEFT: model_.ScrollPages(-1); break;
+    case SB_PAGERIGHT: model_.ScrollPages(1); break;
+    case SB_LEFT: model_.ScrollTo(kPetalMin); break;
+    case SB_RIGHT: model_.ScrollTo(kPetalMax); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        // The 32-bit position, not the 16 bits the message carries.
+        SCROLLINFO si{};
+        si.cbSize = sizeof(si);
+        si.fMask = SIF_TRACKPOS;
+        GetScrollInfo(bar, SB_CTL, &si);
+        model_.ScrollTo(si.nTrackPos);
+        track = LOWORD(wp) == SB_THUMBTRACK;
+        break;
+    }
+    default:
+        return;  // SB_ENDSCROLL
+    }
+    // While the thumb is dragged the bar draws it where the mouse is.
+    if (!track) SetScrollPos(bar, SB_CTL, model_.ScrollValue(), TRUE);
+    ShowPetalLabel();
+}
+
+void SettingsDialog::OnWindowlessClick(const ControlSpec& c) {
+    if (std::strcmp(c.name, "Img_BGM") == 0 || std::strcmp(c.name, "lbl_BGM") == 0) {
+        model_.SelectMusicKind(c.index);
+        ShowIndicators();
+    } else if (Named(c, "lbl_URL")) {
+        OpenHomePage();
+    }
+}
+
+// --- What the controls show ------------------------------------------------------------------
+
+void SettingsDialog::Invalidate(const WindowlessControl& w, bool toRightEdge) {
+    HWND parent = ParentOf(*w.spec);
+    RECT rc = RectOf(*w.spec);
+    if (toRightEdge) {
+        RECT client{};
+        GetClientRect(parent, &client);
+        rc.right = client.right;
+    }
+    InvalidateRect(parent, &rc, FALSE);
+}
+
+void SettingsDialog::ShowPetalLabel() {
+    if (auto* w = FindWindowless("lbl_Fast")) {
+        w->text = fw::win::Widen(model_.PetalLabel());
+        Invalidate(*w, true);  // sized to its text: the old text may have been longer
+    }
+}
+
+void SettingsDialog::ShowIndicators() {
+    for (int i = 0; i < kMusicKinds; ++i) {
+        if (auto* w = FindWindowless("Img_BGM", i)) {
+            w->picture = model_.IndicatorChosen(i) ? &optionOn_ : &optionOff_;
+            Invalidate(*w);
+        }
+    }
+}
+
+void SettingsDialog::ShowFileLabel() {
+    if (auto* w = FindWindowless("lbl_Fname")) {
+        w->text = fw::win::Widen(model_.FileLabelText());
+        Invalidate(*w);
+    }
+}
+
+void SettingsDialog::DrawWindowless(HDC dc, const char* parent) const {
+    for (const WindowlessControl& w : windowless_) {
+        const ControlSpec& c = *w.spec;
+        const bool mine = (c.parent && parent) ? std::strcmp(c.parent, parent) == 0 : c.parent == parent;
+        if (!mine || (c.flags & kHidden)) continue;
+        switch (c.kind) {
+        case ControlKind::Image:
+            if (w.picture && w.picture->dc())
+                BitBlt(dc, c.left, c.top, std::min(c.width, w.picture->width()),
+                       std::min(c.height, w.picture->height()), w.picture->dc(), 0, 0, SRCCOPY);
+            break;
+        case ControlKind::Shape: {
+            HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT));
+            HGDIOBJ oldPen = SelectObject(dc, pen);
+            HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+            Rectangle(dc, c.left, c.top, c.left + c.width, c.top + c.height);
+            SelectObject(dc, oldBrush);
+            SelectObject(dc, oldPen);
+            DeleteObject(pen);
+            break;
+        }
+        case ControlKind::Label:
+            DrawLabel(dc, w);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void SettingsDialog::DrawLabel(HDC dc, const WindowlessControl& w) const {
+    const ControlSpec& c = *w.spec;
+    RECT rc = RectOf(c);
+    if (c.flags & kBorder) {
+        FrameRect(dc, &rc, GetSysColorBrush(COLOR_WINDOWFRAME));
+        InflateRect(&rc, -1, -1);
+    }
+    if (w.text.empty()) return;
+    COLORREF colour = GetSysColor(COLOR_BTNTEXT);
+    switch (LabelTextColour(c)) {
+    case TextColour::Black: colour = RGB(0, 0, 0); break;
+    case TextColour::White: colour = RGB(255, 255, 255); break;
+    case TextColour::WindowText: colour = GetSysColor(COLOR_WINDOWTEXT); break;
+    case TextColour::ButtonText: break;
+    }
+    HFONT font = (c.flags & kUnderlined) ? underlinedFont_ : font_;
+    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour = SetTextColor(dc, colour);
+    // "&&" shows one ampersand: the label text carries each doubled. A box that wraps
+    // shows the lines that fit whole; a one-line label is never cut short.
+    UINT format = (c.flags & kCentred) ? DT_CENTER : DT_LEFT;
+    format |= (c.flags & kWordWrap) ? (DT_WORDBREAK | DT_EDITCONTROL) : (DT_SINGLELINE | DT_NOCLIP);
+    DrawTextW(dc, w.text.c_str(), static_cast<int>(w.text.size()), &rc, format);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+    if (oldFont) SelectObject(dc, oldFont);
+}
+
+// --- Actions -------------------------------------------------------------------------------
+
+void SettingsDialog::ChooseMusicFile() {
+    const OpenFileRequest& request = MusicFileRequest();
+    // The filter holds NULs of its own: it is converted over its whole length.
+    const std::wstring filter = fw::win::Widen(request.filter);
+    const std::wstring title = fw::win::Widen(request.title);
+    std::wstring file(request.fileBufferChars, L'\0');
+    std::wstring fileTitle(request.fileTitleBufferChars, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+    ofn.hwndOwner = form_.hwnd();
+    ofn.hInstance = GetModuleHandleW(nullptr);
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = request.filterIndex;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = request.fileBufferChars;
+    ofn.lpstrFileTitle = fileTitle.data();
+    ofn.nMaxFileTitle = request.fileTitleBufferChars;
+    ofn.lpstrTitle = title.c_str();
+    ofn.Flags = request.flags;
+    const BOOL result = GetOpenFileNameW(&ofn);
+    model_.ChooseMusicFile(result, fw::win::Narrow(file));
+    ShowFileLabel();
+}
+
+void SettingsDialog::OpenHomePage() {
+    const WindowlessControl* link = FindWindowless("lbl_URL");
+    if (!link) return;
+    busy_ = true;
+    SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    ShellExecuteW(form_.hwnd(), L"open", fw::win::Widen(link->spec->caption).c_str(), L"", L"", SW_SHOWNORMAL);
+    busy_ = false;
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+}
+
+}  // namespace
+
+void ShowSettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
+                        const std::string& programFolder) {
+    SettingsDialog dialog(sys, hooks, files, programFolder);
+    dialog.Run();
+}
+
 }  // namespace dialog
