@@ -5,6 +5,7 @@
 // creates the windows, paints, and forwards.
 #include "settings_dialog/dialog_win32.h"
 
+#include "button/command_win32.h"
 #include "framework/adapters_win32.h"
 #include "framework/window_win32.h"
 #include "resource_ids.h"
@@ -18,6 +19,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <array>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -142,10 +144,8 @@ private:
     HICON smallIcon_ = nullptr;
     HCURSOR hand_ = nullptr;
 
-    // ====================================================================================
-    // BUTTONS: the three Command buttons (Cmd_Can, Cmd_Set, Cmd_BGM) are hosted here once
-    // the button control can be merged in. Until then the dialog closes by its close box.
-    // ====================================================================================
+    // Cmd_Can, Cmd_Set, Cmd_BGM, as the dialog stores them.
+    std::array<button::CommandControl, 3> buttons_;
 
     HWND savedFocus_ = nullptr;
     bool loaded_ = false;
@@ -359,9 +359,20 @@ void SettingsDialog::CreateChild(const ControlSpec& c, size_t place) {
         petalBar_ = made;
         break;
     }
-    case ControlKind::Button:
-        // BUTTONS: create the Command control here (see the marked spot in the class).
-        return;
+    case ControlKind::Button: {
+        const auto& stored = button::DialogCommands();
+        for (size_t k = 0; k < stored.size(); ++k) {
+            if (std::strcmp(stored[k].name, c.name) != 0) continue;
+            button::CommandControl& b = buttons_[k];
+            if (Named(c, "Cmd_Can")) b.SetOnClick([this] { RequestClose(); });
+            if (Named(c, "Cmd_Set")) b.SetOnClick([this] { Save(); RequestClose(); });
+            if (Named(c, "Cmd_BGM")) b.SetOnClick([this] { ChooseMusicFile(); });
+            if (b.CreateStored(ParentOf(c), stored[k], c.left, c.top, button::DesignFont(),
+                               kFirstControlId + static_cast<int>(place)))
+                made = b.hwnd();
+        }
+        break;
+    }
     default:
         return;  // labels, shapes and images are drawn by their parent
     }
@@ -412,8 +423,9 @@ void SettingsDialog::Load() {
 }
 
 void SettingsDialog::InitButtons() {
-    // BUTTONS: for each Command control in control order (Cmd_Can, Cmd_Set, Cmd_BGM),
-    // call Initialize.
+    // Every Command control on the form, in control order, found by its window.
+    for (const auto& [spec, hwnd] : windows_)
+        if (button::CommandControl* b = button::CommandControl::FromWindow(hwnd)) b->Initialize();
 }
 
 void SettingsDialog::TileTexture(Surface& target, const ControlSpec& targetSpec) {
