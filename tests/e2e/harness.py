@@ -206,3 +206,44 @@ class Session:
 
     def click(self, x, y, button=1):
         self.x("xdotool", "mousemove", str(x), str(y), "click", str(button))
+
+    # -- windows seen as a person sees them -----------------------------------------
+    def client_origin(self, wid, client_width, client_height):
+        """Screen position of the client area's top-left corner of a window whose client
+        size is known. Without a window manager Wine draws the frame itself, inside the X
+        window: equal borders left, right and below, the caption bar on top."""
+        g = self.window_geometry(wid)
+        border = (g["WIDTH"] - client_width) // 2
+        top = g["HEIGHT"] - client_height - border
+        return g["X"] + border, g["Y"] + top
+
+    def type_text(self, text):
+        self.x("xdotool", "type", "--delay", "40", text)
+
+    def key_to(self, wid, name):
+        """A key for the window (focused first, so Wine takes it as real input)."""
+        self.x("xdotool", "key", "--window", str(wid), name)
+
+    def mouse_down(self, x, y, button=1):
+        self.x("xdotool", "mousemove", str(x), str(y), "mousedown", str(button))
+
+    def mouse_up(self, button=1):
+        self.x("xdotool", "mouseup", str(button))
+
+
+def wait_until(predicate, timeout=10.0, step=0.1):
+    """Polls until predicate() is true; returns its last value."""
+    end = time.monotonic() + timeout
+    value = predicate()
+    while not value and time.monotonic() < end:
+        time.sleep(step)
+        value = predicate()
+    return value
+
+
+def read_picture(path):
+    """Any picture file ImageMagick reads (BMP, PNG...), as an Image."""
+    with tempfile.TemporaryDirectory() as d:
+        ppm = os.path.join(d, "picture.ppm")
+        subprocess.run(["convert", path, "-depth", "8", ppm], check=True, capture_output=True)
+        return Image.read_ppm(ppm)
