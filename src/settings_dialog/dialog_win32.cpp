@@ -40,6 +40,26 @@ bool Named(const ControlSpec& c, const char* name, int index = kNoIndex) {
 
 RECT RectOf(const ControlSpec& c) { return RECT{c.left, c.top, c.left + c.width, c.top + c.height}; }
 
+// The closed track list takes its height from its font; the table's height is reached by
+// the height of the selection field. How the two relate differs between systems, so the
+// field is corrected until the box has its height.
+void HoldComboHeight(HWND combo, int height) {
+    auto measure = [combo] {
+        RECT box{};
+        GetWindowRect(combo, &box);
+        return static_cast<int>(box.bottom - box.top);
+    };
+    const LRESULT field = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    if (field == CB_ERR) return;
+    int now = measure();
+    LRESULT want = field + height - now;
+    for (int tries = 0; tries < 4 && now != height && want > 0; ++tries) {
+        if (SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), want) == CB_ERR) return;
+        now = measure();
+        want += height - now;
+    }
+}
+
 class SettingsDialog;
 
 // The form and the panel: each keeps what was drawn on it in a retained picture (the
@@ -342,11 +362,7 @@ void SettingsDialog::CreateChild(const ControlSpec& c, size_t place) {
                                c.left, c.top, c.width, listHeight, ParentOf(c), id, instance, nullptr);
         if (!made) break;
         SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        RECT box{};
-        GetWindowRect(made, &box);
-        const LRESULT field = SendMessageW(made, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-        if (field != CB_ERR && box.bottom - box.top != c.height)
-            SendMessageW(made, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + c.height - (box.bottom - box.top));
+        HoldComboHeight(made, c.height);
         trackList_ = made;
         break;
     }

@@ -4,6 +4,7 @@ what reaches the settings file (byte for byte) through each way out.
 
 Every test runs twice: with a Japanese locale (code page 932) and with the machine's
 default one, since the dialog's text must not depend on the system's code page."""
+import math
 import os
 import subprocess
 import unittest
@@ -123,6 +124,24 @@ class DialogCases:
                 chosen.append(kind)
         return chosen[0] if len(chosen) == 1 else chosen
 
+    def background(self, on_panel, x, y):
+        """What lies behind the controls: the texture on the panel, the gradient on the form."""
+        if on_panel:
+            return self.texture.pixel(x % self.texture.width, y % self.texture.height)
+        v = round(abs(math.sin(y / (CLIENT_H / 3.142))) * 220)  # halves to even, as the dialog
+        return v, v, v + 30
+
+    def assert_extent(self, shot, box, on_panel, name):
+        """The control covers exactly its box: the middle of each of its edges is drawn, the
+        pixel just outside shows the background."""
+        x, y, w, h = box
+        at = self.panel_xy if on_panel else self.form_xy
+        mx, my = x + w // 2, y + h // 2
+        for px, py in ((x, my), (x + w - 1, my), (mx, y), (mx, y + h - 1)):
+            self.assertNotEqual(shot.pixel(*at(px, py)), self.background(on_panel, px, py), f"{name} edge {px},{py}")
+        for px, py in ((x - 1, my), (x + w, my), (mx, y - 1), (mx, y + h)):
+            self.assertEqual(shot.pixel(*at(px, py)), self.background(on_panel, px, py), f"{name} beside {px},{py}")
+
     def click_panel(self, box):
         self.s.click(*self.panel_xy(*centre(box)))
 
@@ -192,6 +211,13 @@ class DialogCases:
             self.assertEqual(seen, self.texture.region(x0, y % 20, x1, y % 20 + 1), f"texture row {y}")
         right = shot.region(*self.panel_xy(PANEL_CLIENT_W - 8, 110), *self.panel_xy(PANEL_CLIENT_W, 111))
         self.assertEqual(right, self.texture.region(PANEL_CLIENT_W - 8, 10, PANEL_CLIENT_W, 11))
+
+        # The windowed controls and the file name box stand where the layout puts them.
+        for name, box, on_panel in (("Pic_1", (16, 16, 433, 117), False), ("BGM_Repeat", TRACK_LIST, True),
+                                    ("HS_Fast", PETAL_BAR, True), ("Cmd_BGM", FILE_BUTTON, True),
+                                    ("lbl_Fname", FILE_LABEL, True), ("Cmd_Set", SET_BUTTON, False),
+                                    ("Cmd_Can", CANCEL_BUTTON, False)):
+            self.assert_extent(shot, box, on_panel, name)
 
         # Only the audio CD's indicator is chosen.
         self.assertEqual(self.indicators(shot), 1)
