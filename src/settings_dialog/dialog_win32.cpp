@@ -16,6 +16,7 @@
 #include "settings_dialog/layout.h"
 #include "startup/settings.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
 
@@ -363,6 +364,8 @@ void SettingsDialog::CreateChild(const ControlSpec& c, size_t place) {
         if (!made) break;
         SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         HoldComboHeight(made, c.height);
+        // With the current common controls the open list's height comes from this count.
+        SendMessageW(made, CB_SETMINVISIBLE, kTrackListShown, 0);
         trackList_ = made;
         break;
     }

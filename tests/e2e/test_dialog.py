@@ -348,6 +348,21 @@ class DialogCases:
         self.expect_closed()
         self.assertEqual(self.s.read_ini(), settings_file(490, 1, 7))
 
+    def test_track_list_offers_one_to_thirty(self):
+        self.open_dialog(settings_file(300, 1, 0))
+        x, y, w, h = TRACK_LIST
+        self.s.click(*self.panel_xy(x + w - 6, y + h // 2))  # its arrow opens the list
+        # Down past the end rests on the last entry, 30; 28 entries above it is 2, so the
+        # entries run one by one.
+        for _ in range(40):
+            self.s.key_to(self.wid, "Down")
+        for _ in range(28):
+            self.s.key_to(self.wid, "Up")
+        self.s.key_to(self.wid, "Return")
+        self.click_form(SET_BUTTON)
+        self.expect_closed()
+        self.assertEqual(self.s.read_ini(), settings_file(300, 1, 2))
+
     def test_dragging_the_thumb_updates_the_number_live(self):
         self.open_dialog(settings_file(250, 1, 0))
         box = self.panel_box(PETAL_LABEL)
