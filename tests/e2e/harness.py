@@ -173,14 +173,19 @@ class Session:
     def set_root_picture(self, path):
         self.x("display", "-window", "root", "-resize", f"{self.width}x{self.height}!", path, check=True)
 
-    def windows(self, caption):
-        r = self.x("xdotool", "search", "--name", f"^{caption}$")
+    def windows(self, caption, visible=False):
+        """X windows of that caption; with visible, only those shown (mapped)."""
+        shown = ["--onlyvisible"] if visible else []
+        r = self.x("xdotool", "search", *shown, "--name", f"^{caption}$")
         return [int(w) for w in r.stdout.split()]
 
     def wait_window(self, caption, present=True, timeout=20.0):
+        """Waits until a window of that caption is shown (present), or until none exists at
+        all. Wine makes the X window when the program creates it, before it is shown: keys
+        sent then are lost."""
         end = time.monotonic() + timeout
         while time.monotonic() < end:
-            if bool(self.windows(caption)) == present:
+            if bool(self.windows(caption, visible=present)) == present:
                 return True
             time.sleep(0.1)
         return False
