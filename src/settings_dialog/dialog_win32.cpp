@@ -1,8 +1,8 @@
-// The settings dialog "Flutteraの設定": the form with its gradient, the panel Pic_1 with
-// its texture, the track list, the petal bar, the labels, shapes and option pictures
-// (drawn by their parent, as they have no window), and the Command buttons. What the
-// controls show and what the user's actions change is decided by DialogModel; this file
-// creates the windows, paints, and forwards.
+// The settings dialog "Flutteraの設定": the form, the panel Pic_1, the track list, the
+// petal bar and the Command buttons; the load sequence, the ways to close, the file
+// chooser and the link. What the controls show and what the user's actions change is
+// decided by DialogModel; the surfaces (surface_win32) paint the gradient, the texture
+// and the controls that have no window.
 #include "settings_dialog/dialog_win32.h"
 
 #include "button/command_win32.h"
@@ -14,6 +14,7 @@
 #include "settings_dialog/dialog_model.h"
 #include "settings_dialog/drawing.h"
 #include "settings_dialog/layout.h"
+#include "settings_dialog/surface_win32.h"
 #include "startup/settings.h"
 
 #include <commctrl.h>
@@ -61,45 +62,7 @@ void HoldComboHeight(HWND combo, int height) {
     }
 }
 
-class SettingsDialog;
-
-// The form and the panel: each keeps what was drawn on it in a retained picture (the
-// gradient, the texture) and paints that with its windowless controls on top, through
-// an off-screen frame so nothing flickers.
-class Surface final : public fw::win::Window {
-public:
-    Surface(SettingsDialog& owner, const char* name) : owner_(owner), name_(name) {}
-
-    const char* name() const { return name_; }
-    fw::win::RetainedPicture& picture() { return picture_; }
-    // The retained picture at the size of the client area, filled with `fill` when new.
-    bool SizePicture(COLORREF fill);
-
-protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-
-private:
-    void Compose(HDC target);
-    void OnPaint();
-    void OnButtonDown(int x, int y);
-    void OnButtonUp(int x, int y);
-    bool OnSetCursor(LPARAM lp);
-
-    SettingsDialog& owner_;
-    const char* name_;  // nullptr for the form
-    fw::win::RetainedPicture picture_;
-    fw::win::RetainedPicture frame_;
-    const ControlSpec* pressed_ = nullptr;  // the windowless control a left press began on
-};
-
-// A label, shape or image: its table entry and what it shows now.
-struct WindowlessControl {
-    const ControlSpec* spec;
-    std::wstring text;
-    const fw::win::RetainedPicture* picture = nullptr;
-};
-
-class SettingsDialog {
+class SettingsDialog final : public SurfaceHost {
 public:
     SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
                    const std::string& programFolder);
@@ -107,13 +70,14 @@ public:
 
     void Run();
 
-    // From the surfaces.
-    std::optional<LRESULT> OnMessage(Surface& surface, UINT msg, WPARAM wp, LPARAM lp);
-    void DrawWindowless(HDC dc, const char* parent) const;
-    void OnWindowlessClick(const ControlSpec& c);
-    bool Busy() const { return busy_; }
-    HCURSOR HandCursor() const { return hand_; }
-    HWND Form() const { return form_.hwnd(); }
+    // SurfaceHost.
+    std::optional<LRESULT> OnSurfaceMessage(Surface& surface, UINT msg, WPARAM wp, LPARAM lp) override;
+    void DrawWindowless(HDC dc, const char* parent) const override {
+        dialog::DrawWindowless(dc, windowless_, parent, fonts_);
+    }
+    void OnWindowlessClick(const ControlSpec& c) override;
+    bool Busy() const override { return busy_; }
+    HCURSOR HandCursor() const override { return hand_; }
 
 private:
     bool CreateWindows();
@@ -141,7 +105,6 @@ private:
 
     WindowlessControl* FindWindowless(const char* name, int index = kNoIndex);
     void Invalidate(const WindowlessControl& w, bool toRightEdge = false);
-    void DrawLabel(HDC dc, const WindowlessControl& w) const;
 
     fw::SystemHooksPort& sys_;
     startup::HookState& hooks_;
@@ -159,8 +122,7 @@ private:
     fw::win::RetainedPicture optionOff_;
     fw::win::RetainedPicture optionOn_;
 
-    HFONT font_ = nullptr;
-    HFONT underlinedFont_ = nullptr;
+    LabelFonts fonts_;
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
     HCURSOR hand_ = nullptr;
@@ -174,104 +136,6 @@ private:
     bool closing_ = false;
     bool closed_ = false;
 };
-
-// --- Surface -----------------------------------------------------------------------------
-
-bool Surface::SizePicture(COLORREF fill) {
-    RECT rc{};
-    GetClientRect(hwnd(), &rc);
-    if (picture_.width() == rc.right && picture_.height() == rc.bottom) return true;
-    if (!picture_.Create(rc.right, rc.bottom)) return false;
-    HBRUSH brush = CreateSolidBrush(fill);
-    FillRect(picture_.dc(), &rc, brush);
-    DeleteObject(brush);
-    return true;
-}
-
-void Surface::Compose(HDC target) {
-    // Before anything was drawn on it the surface shows its back colour.
-    RECT rc{};
-    GetClientRect(hwnd(), &rc);
-    if (picture_.dc()) {
-        BitBlt(target, 0, 0, picture_.width(), picture_.height(), picture_.dc(), 0, 0, SRCCOPY);
-    } else {
-        FillRect(target, &rc, GetSysColorBrush(COLOR_BTNFACE));
-    }
-    owner_.DrawWindowless(target, name_);
-}
-
-void Surface::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd(), &ps);
-    RECT rc{};
-    GetClientRect(hwnd(), &rc);
-    if (frame_.width() != rc.right || frame_.height() != rc.bottom) frame_.Create(rc.right, rc.bottom);
-    if (frame_.dc()) {
-        Compose(frame_.dc());
-        BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-               ps.rcPaint.bottom - ps.rcPaint.top, frame_.dc(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-    } else {
-        Compose(dc);
-    }
-    EndPaint(hwnd(), &ps);
-}
-
-void Surface::OnButtonDown(int x, int y) {
-    // A picture box takes the focus when clicked, whatever lies on it.
-    if (name_) SetFocus(hwnd());
-    pressed_ = ClickableAt(name_, x, y);
-    if (pressed_) SetCapture(hwnd());
-}
-
-void Surface::OnButtonUp(int x, int y) {
-    const ControlSpec* pressed = pressed_;
-    pressed_ = nullptr;
-    if (!pressed) return;
-    if (GetCapture() == hwnd()) ReleaseCapture();
-    // A click is a press and a release on the same control.
-    if (ClickableAt(name_, x, y) == pressed) owner_.OnWindowlessClick(*pressed);
-}
-
-bool Surface::OnSetCursor(LPARAM lp) {
-    if (LOWORD(lp) != HTCLIENT) return false;
-    if (owner_.Busy()) {
-        SetCursor(LoadCursor(nullptr, IDC_WAIT));
-        return true;
-    }
-    POINT at{};
-    GetCursorPos(&at);
-    ScreenToClient(hwnd(), &at);
-    HCURSOR hand = owner_.HandCursor();
-    SetCursor(hand && HandCursorAt(name_, at.x, at.y) ? hand : LoadCursor(nullptr, IDC_ARROW));
-    return true;
-}
-
-LRESULT Surface::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;  // the whole client area is painted from the retained picture
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_PRINTCLIENT:
-        Compose(reinterpret_cast<HDC>(wp));
-        return 0;
-    case WM_LBUTTONDOWN:
-        OnButtonDown(static_cast<int16_t>(LOWORD(lp)), static_cast<int16_t>(HIWORD(lp)));
-        return 0;
-    case WM_LBUTTONUP:
-        OnButtonUp(static_cast<int16_t>(LOWORD(lp)), static_cast<int16_t>(HIWORD(lp)));
-        return 0;
-    case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lp) != hwnd()) pressed_ = nullptr;
-        return 0;
-    case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wp) == hwnd() && OnSetCursor(lp)) return TRUE;
-        break;
-    }
-    if (auto handled = owner_.OnMessage(*this, msg, wp, lp)) return *handled;
-    return Default(msg, wp, lp);
-}
 
 // --- SettingsDialog: windows ---------------------------------------------------------
 
@@ -287,8 +151,8 @@ SettingsDialog::SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hoo
     optionOn_.FromResource(instance, IDB_OPTION_ON);
     if (auto* w = FindWindowless("Img_Ra", 0)) w->picture = &optionOff_;
     if (auto* w = FindWindowless("Img_Ra", 1)) w->picture = &optionOn_;
-    font_ = CreateDialogFont(false);
-    underlinedFont_ = CreateDialogFont(true);
+    fonts_.normal = CreateDialogFont(false);
+    fonts_.underlined = CreateDialogFont(true);
     icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_FLUTTERA), IMAGE_ICON, 32, 32, 0));
     smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_FLUTTERA), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
@@ -297,8 +161,8 @@ SettingsDialog::SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hoo
 
 SettingsDialog::~SettingsDialog() {
     if (form_.hwnd()) DestroyWindow(form_.hwnd());
-    if (font_) DeleteObject(font_);
-    if (underlinedFont_) DeleteObject(underlinedFont_);
+    if (fonts_.normal) DeleteObject(fonts_.normal);
+    if (fonts_.underlined) DeleteObject(fonts_.underlined);
     if (icon_) DestroyIcon(icon_);
     if (smallIcon_) DestroyIcon(smallIcon_);
     if (hand_) DestroyCursor(hand_);
@@ -362,7 +226,7 @@ void SettingsDialog::CreateChild(const ControlSpec& c, size_t place) {
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
                                c.left, c.top, c.width, listHeight, ParentOf(c), id, instance, nullptr);
         if (!made) break;
-        SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.normal), FALSE);
         HoldComboHeight(made, c.height);
         // With the current common controls the open list's height comes from this count.
         SendMessageW(made, CB_SETMINVISIBLE, kTrackListShown, 0);
@@ -561,7 +425,7 @@ void SettingsDialog::MessageLoop() {
 
 // --- Messages ------------------------------------------------------------------------------
 
-std::optional<LRESULT> SettingsDialog::OnMessage(Surface& surface, UINT msg, WPARAM wp, LPARAM lp) {
+std::optional<LRESULT> SettingsDialog::OnSurfaceMessage(Surface& surface, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_HSCROLL && lp && reinterpret_cast<HWND>(lp) == petalBar_) {
         OnScroll(wp, petalBar_);
         return 0;
@@ -663,65 +527,6 @@ void SettingsDialog::ShowFileLabel() {
         w->text = fw::win::Widen(model_.FileLabelText());
         Invalidate(*w);
     }
-}
-
-void SettingsDialog::DrawWindowless(HDC dc, const char* parent) const {
-    for (const WindowlessControl& w : windowless_) {
-        const ControlSpec& c = *w.spec;
-        const bool mine = (c.parent && parent) ? std::strcmp(c.parent, parent) == 0 : c.parent == parent;
-        if (!mine || (c.flags & kHidden)) continue;
-        switch (c.kind) {
-        case ControlKind::Image:
-            if (w.picture && w.picture->dc())
-                BitBlt(dc, c.left, c.top, std::min(c.width, w.picture->width()),
-                       std::min(c.height, w.picture->height()), w.picture->dc(), 0, 0, SRCCOPY);
-            break;
-        case ControlKind::Shape: {
-            HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT));
-            HGDIOBJ oldPen = SelectObject(dc, pen);
-            HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-            Rectangle(dc, c.left, c.top, c.left + c.width, c.top + c.height);
-            SelectObject(dc, oldBrush);
-            SelectObject(dc, oldPen);
-            DeleteObject(pen);
-            break;
-        }
-        case ControlKind::Label:
-            DrawLabel(dc, w);
-            break;
-        default:
-            break;
-        }
-    }
-}
-
-void SettingsDialog::DrawLabel(HDC dc, const WindowlessControl& w) const {
-    const ControlSpec& c = *w.spec;
-    RECT rc = RectOf(c);
-    if (c.flags & kBorder) {
-        FrameRect(dc, &rc, GetSysColorBrush(COLOR_WINDOWFRAME));
-        InflateRect(&rc, -1, -1);
-    }
-    if (w.text.empty()) return;
-    COLORREF colour = GetSysColor(COLOR_BTNTEXT);
-    switch (LabelTextColour(c)) {
-    case TextColour::Black: colour = RGB(0, 0, 0); break;
-    case TextColour::White: colour = RGB(255, 255, 255); break;
-    case TextColour::WindowText: colour = GetSysColor(COLOR_WINDOWTEXT); break;
-    case TextColour::ButtonText: break;
-    }
-    HFONT font = (c.flags & kUnderlined) ? underlinedFont_ : font_;
-    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
-    const COLORREF oldColour = SetTextColor(dc, colour);
-    // "&&" shows one ampersand: the label text carries each doubled. A box that wraps
-    // shows the lines that fit whole; a one-line label is never cut short.
-    UINT format = (c.flags & kCentred) ? DT_CENTER : DT_LEFT;
-    format |= (c.flags & kWordWrap) ? (DT_WORDBREAK | DT_EDITCONTROL) : (DT_SINGLELINE | DT_NOCLIP);
-    DrawTextW(dc, w.text.c_str(), static_cast<int>(w.text.size()), &rc, format);
-    SetTextColor(dc, oldColour);
-    SetBkMode(dc, oldMode);
-    if (oldFont) SelectObject(dc, oldFont);
 }
 
 // --- Actions -------------------------------------------------------------------------------
