@@ -10,7 +10,7 @@ import subprocess
 import time
 import unittest
 
-from harness import read_picture, wait_until
+from harness import cursor_image, read_monochrome_cursor, read_picture, wait_until
 from shared import DIALOG, session
 
 ASSETS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "assets", "dialog")
@@ -363,6 +363,19 @@ class DialogCases:
         self.click_form(SET_BUTTON)
         self.expect_closed()
         self.assertEqual(self.s.read_ini(), settings_file(300, 1, 2))
+
+    def test_the_link_alone_shows_the_hand(self):
+        hand = read_monochrome_cursor(os.path.join(ASSETS, "hand.cur"))
+        self.open_dialog(settings_file(300, 1, 0))
+        on_link = self.form_xy(LINK[0] + 60, LINK[1] + 6)
+        elsewhere = {"credit line": self.form_xy(LINK[0] + 60, 146), "gradient": self.form_xy(300, 180),
+                     "option caption": self.panel_xy(60, 40)}
+        for name, at in elsewhere.items():
+            self.s.move(*at)
+            self.assertTrue(wait_until(lambda: cursor_image(self.s.display) != hand, timeout=5), name)
+            self.s.move(*on_link)
+            self.assertTrue(wait_until(lambda: cursor_image(self.s.display) == hand, timeout=5),
+                            f"no hand over the link (coming from the {name})")
 
     def test_dragging_the_thumb_updates_the_number_live(self):
         self.open_dialog(settings_file(250, 1, 0))
