@@ -81,7 +81,9 @@ TEST_F(DialogSurface, FramesAreOnePixelOutlines) {
     for (int x = frame.left; x <= right; ++x) {
         EXPECT_EQ(Pixel(panel_, x, frame.top), line) << x;
         EXPECT_EQ(Pixel(panel_, x, bottom), line) << x;
-        if (x > frame.left && x < right) EXPECT_EQ(Pixel(panel_, x, frame.top + 1), kFill) << x;  // not filled
+        if (x > frame.left && x < right) {
+            EXPECT_EQ(Pixel(panel_, x, frame.top + 1), kFill) << x;  // not filled
+        }
     }
     for (int y = frame.top; y <= bottom; ++y) {
         EXPECT_EQ(Pixel(panel_, frame.left, y), line) << y;
