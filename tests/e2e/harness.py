@@ -4,9 +4,11 @@ One Xvfb server and one Wine prefix serve a whole run. A test puts a known pictu
 the X root window, starts the saver with a switch, sends keys and clicks with xdotool,
 lists windows by caption, takes screenshots and reads the settings file's bytes.
 """
+import ctypes
 import os
 import shutil
 import signal
+import struct
 import subprocess
 import tempfile
 import time
@@ -251,14 +253,19 @@ class Session:
         # display returns 1 after setting the root picture; what counts is the screen.
         self.x("display", "-window", "root", "-resize", f"{self.width}x{self.height}!", path)
 
-    def windows(self, caption):
-        r = self.x("xdotool", "search", "--name", f"^{caption}$")
+    def windows(self, caption, visible=False):
+        """X windows of that caption; with visible, only those shown (mapped)."""
+        shown = ["--onlyvisible"] if visible else []
+        r = self.x("xdotool", "search", *shown, "--name", f"^{caption}$")
         return [int(w) for w in r.stdout.split()]
 
     def wait_window(self, caption, present=True, timeout=20.0):
+        """Waits until a window of that caption is shown (present), or until none exists at
+        all. Wine makes the X window when the program creates it, before it is shown: keys
+        sent then are lost."""
         end = time.monotonic() + timeout
         while time.monotonic() < end:
-            if bool(self.windows(caption)) == present:
+            if bool(self.windows(caption, visible=present)) == present:
                 return True
             time.sleep(0.1)
         return False
@@ -295,3 +302,105 @@ class Session:
 
     def click(self, x, y, button=1):
         self.x("xdotool", "mousemove", str(x), str(y), "click", str(button))
+
+    # -- windows seen as a person sees them -----------------------------------------
+    def client_origin(self, wid, client_width, client_height):
+        """Screen position of the client area's top-left corner of a window whose client
+        size is known. Without a window manager Wine draws the frame itself, inside the X
+        window: equal borders left, right and below, the caption bar on top."""
+        g = self.window_geometry(wid)
+        border = (g["WIDTH"] - client_width) // 2
+        top = g["HEIGHT"] - client_height - border
+        return g["X"] + border, g["Y"] + top
+
+    def type_text(self, text):
+        self.x("xdotool", "type", "--delay", "40", text)
+
+    def key_to(self, wid, name):
+        """A key for the window (focused first, so Wine takes it as real input)."""
+        self.x("xdotool", "key", "--window", str(wid), name)
+
+    def mouse_down(self, x, y, button=1):
+        self.x("xdotool", "mousemove", str(x), str(y), "mousedown", str(button))
+
+    def mouse_up(self, button=1):
+        self.x("xdotool", "mouseup", str(button))
+
+
+def wait_until(predicate, timeout=10.0, step=0.1):
+    """Polls until predicate() is true; returns its last value."""
+    end = time.monotonic() + timeout
+    value = predicate()
+    while not value and time.monotonic() < end:
+        time.sleep(step)
+        value = predicate()
+    return value
+
+
+def read_picture(path):
+    """Any picture file ImageMagick reads (BMP, PNG...), as an Image."""
+    with tempfile.TemporaryDirectory() as d:
+        ppm = os.path.join(d, "picture.ppm")
+        subprocess.run(["convert", path, "-depth", "8", ppm], check=True, capture_output=True)
+        return Image.read_ppm(ppm)
+
+
+class _CursorImage(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort),
+                ("height", ctypes.c_ushort), ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
+                ("cursor_serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+                ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
+
+
+def cursor_image(display):
+    """The mouse pointer's picture on an X display (XFixes): (width, height, hot x, hot y,
+    pixels), each pixel None where transparent, else its (r, g, b)."""
+    x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+    xfixes = ctypes.cdll.LoadLibrary("libXfixes.so.3")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    x11.XFree.argtypes = [ctypes.c_void_p]
+    xfixes.XFixesQueryVersion.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int)]
+    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(_CursorImage)
+    d = x11.XOpenDisplay(display.encode())
+    if not d:
+        raise RuntimeError(f"cannot open display {display}")
+    try:
+        major, minor = ctypes.c_int(5), ctypes.c_int(0)
+        xfixes.XFixesQueryVersion(d, ctypes.byref(major), ctypes.byref(minor))
+        ptr = xfixes.XFixesGetCursorImage(d)
+        if not ptr:
+            raise RuntimeError("no cursor image")
+        img = ptr.contents
+        pixels = []
+        for i in range(img.width * img.height):
+            argb = img.pixels[i] & 0xFFFFFFFF
+            pixels.append(((argb >> 16) & 255, (argb >> 8) & 255, argb & 255) if argb >> 24 else None)
+        result = (img.width, img.height, img.xhot, img.yhot, pixels)
+        x11.XFree(ptr)
+        return result
+    finally:
+        x11.XCloseDisplay(d)
+
+
+def read_monochrome_cursor(path):
+    """A 1-bit Windows cursor file's first picture, in the form cursor_image gives."""
+    with open(path, "rb") as f:
+        raw = f.read()
+    width, height = raw[6] or 256, raw[7] or 256
+    xhot, yhot = struct.unpack_from("<HH", raw, 10)
+    offset = struct.unpack_from("<I", raw, 18)[0]
+    header = struct.unpack_from("<IiiHH", raw, offset)
+    assert header[4] == 1, "only 1-bit cursors"
+    palette = [tuple(raw[offset + header[0] + 4 * i + k] for k in (2, 1, 0)) for i in range(2)]
+    stride = ((width + 31) // 32) * 4
+    xor = offset + header[0] + 8
+    mask = xor + stride * height
+
+    def bit(base, x, y):  # rows are stored bottom-up
+        return (raw[base + (height - 1 - y) * stride + x // 8] >> (7 - x % 8)) & 1
+
+    pixels = [None if bit(mask, x, y) else palette[bit(xor, x, y)] for y in range(height) for x in range(width)]
+    return width, height, xhot, yhot, pixels

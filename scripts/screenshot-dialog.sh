@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Takes the picture of the settings dialog shown in the README: the dialog inside a Wine
+# virtual desktop (which draws the frame and caption as Windows does), Japanese locale,
+# with a music file chosen.
+#   scripts/screenshot-dialog.sh [build/win64/Fluttera.scr] [docs/settings-dialog.png]
+set -euo pipefail
+scr=$(realpath "${1:-build/win64/Fluttera.scr}")
+out=$(realpath -m "${2:-docs/settings-dialog.png}")
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver64
+
+work=$(mktemp -d /tmp/fluttera-shot-XXXXXX)
+n=140
+while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+export DISPLAY=:$n WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
+Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap '"$wineserver" -k >/dev/null 2>&1 || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+sleep 1
+
+"$wine" wineboot -i >/dev/null 2>&1
+"$wineserver" -w
+# The close box's glyph comes from Wine's Marlett (package fonts-wine).
+if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+fi
+dir=$WINEPREFIX/drive_c/Fluttera
+mkdir -p "$dir" "$WINEPREFIX/drive_c/Music"
+cp "$scr" "$dir/Fluttera.scr"
+touch "$WINEPREFIX/drive_c/Music/sakura.mp3"
+printf '[Section]\r\n花びらの数= 300\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=C:\\Music\\sakura.mp3\r\n' |
+  iconv -f utf-8 -t cp932 >"$dir/Fluttera.ini"
+
+xdotool mousemove 5 5
+(cd "$dir" && LC_ALL=ja_JP.UTF-8 "$wine" explorer /desktop=shot,800x600 'C:\Fluttera\Fluttera.scr' /c \
+  >/dev/null 2>&1 &)
+sleep 8
+# The dialog is 471 x 216 with its frame, placed by the program in the 800 x 600 desktop.
+mkdir -p "$(dirname "$out")"
+import -window root -crop 471x216+164+128 +repage "$out"
+echo "$out"

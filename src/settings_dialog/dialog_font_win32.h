@@ -1,0 +1,22 @@
+// The dialog's font: "ＭＳ Ｐゴシック", 9.75 point, Shift-JIS character set, normal weight; on
+// a system without that face, the first installed proportional Japanese face of a
+// fixed list. Asking the font mapper for a missing face can give a font without Latin
+// letters, so the choice is made here.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace dialog {
+
+// True when a font family of exactly that name is installed.
+bool FontFaceInstalled(const std::wstring& face);
+
+// The face the dialog uses, found once.
+const std::wstring& DialogFontFace();
+
+// A new font of the dialog's face and size; the caller deletes it.
+HFONT CreateDialogFont(bool underline);
+
+}  // namespace dialog

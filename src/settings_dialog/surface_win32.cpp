@@ -1,0 +1,170 @@
+#include "settings_dialog/surface_win32.h"
+
+#include "settings_dialog/controls.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace dialog {
+
+namespace {
+
+void DrawLabel(HDC dc, const WindowlessControl& w, const LabelFonts& fonts) {
+    const ControlSpec& c = *w.spec;
+    RECT rc{c.left, c.top, c.left + c.width, c.top + c.height};
+    if (c.flags & kBorder) {
+        FrameRect(dc, &rc, GetSysColorBrush(COLOR_WINDOWFRAME));
+        InflateRect(&rc, -1, -1);
+    }
+    if (w.text.empty()) return;
+    COLORREF colour = GetSysColor(COLOR_BTNTEXT);
+    switch (LabelTextColour(c)) {
+    case TextColour::Black: colour = RGB(0, 0, 0); break;
+    case TextColour::White: colour = RGB(255, 255, 255); break;
+    case TextColour::WindowText: colour = GetSysColor(COLOR_WINDOWTEXT); break;
+    case TextColour::ButtonText: break;
+    }
+    HFONT font = (c.flags & kUnderlined) ? fonts.underlined : fonts.normal;
+    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour = SetTextColor(dc, colour);
+    // "&&" shows one ampersand: the label text carries each doubled. A box that wraps
+    // shows the lines that fit whole; a one-line label is never cut short.
+    UINT format = (c.flags & kCentred) ? DT_CENTER : DT_LEFT;
+    format |= (c.flags & kWordWrap) ? (DT_WORDBREAK | DT_EDITCONTROL) : (DT_SINGLELINE | DT_NOCLIP);
+    DrawTextW(dc, w.text.c_str(), static_cast<int>(w.text.size()), &rc, format);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+    if (oldFont) SelectObject(dc, oldFont);
+}
+
+}  // namespace
+
+void DrawWindowless(HDC dc, const std::vector<WindowlessControl>& controls, const char* parent,
+                    const LabelFonts& fonts) {
+    for (const WindowlessControl& w : controls) {
+        const ControlSpec& c = *w.spec;
+        const bool mine = (c.parent && parent) ? std::strcmp(c.parent, parent) == 0 : c.parent == parent;
+        if (!mine || (c.flags & kHidden)) continue;
+        switch (c.kind) {
+        case ControlKind::Image:
+            if (w.picture && w.picture->dc())
+                BitBlt(dc, c.left, c.top, std::min(c.width, w.picture->width()),
+                       std::min(c.height, w.picture->height()), w.picture->dc(), 0, 0, SRCCOPY);
+            break;
+        case ControlKind::Shape: {
+            HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT));
+            HGDIOBJ oldPen = SelectObject(dc, pen);
+            HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+            Rectangle(dc, c.left, c.top, c.left + c.width, c.top + c.height);
+            SelectObject(dc, oldBrush);
+            SelectObject(dc, oldPen);
+            DeleteObject(pen);
+            break;
+        }
+        case ControlKind::Label:
+            DrawLabel(dc, w, fonts);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+bool Surface::SizePicture(COLORREF fill) {
+    RECT rc{};
+    GetClientRect(hwnd(), &rc);
+    if (picture_.width() == rc.right && picture_.height() == rc.bottom) return true;
+    if (!picture_.Create(rc.right, rc.bottom)) return false;
+    HBRUSH brush = CreateSolidBrush(fill);
+    FillRect(picture_.dc(), &rc, brush);
+    DeleteObject(brush);
+    return true;
+}
+
+void Surface::Compose(HDC target) {
+    // Before anything was drawn on it the surface shows its back colour.
+    RECT rc{};
+    GetClientRect(hwnd(), &rc);
+    if (picture_.dc()) {
+        BitBlt(target, 0, 0, picture_.width(), picture_.height(), picture_.dc(), 0, 0, SRCCOPY);
+    } else {
+        FillRect(target, &rc, GetSysColorBrush(COLOR_BTNFACE));
+    }
+    host_.DrawWindowless(target, name_);
+}
+
+void Surface::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd(), &ps);
+    RECT rc{};
+    GetClientRect(hwnd(), &rc);
+    if (frame_.width() != rc.right || frame_.height() != rc.bottom) frame_.Create(rc.right, rc.bottom);
+    if (frame_.dc()) {
+        Compose(frame_.dc());
+        BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+               ps.rcPaint.bottom - ps.rcPaint.top, frame_.dc(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+    } else {
+        Compose(dc);
+    }
+    EndPaint(hwnd(), &ps);
+}
+
+void Surface::OnButtonDown(int x, int y) {
+    // A picture box takes the focus when clicked, whatever lies on it.
+    if (name_) SetFocus(hwnd());
+    pressed_ = ClickableAt(name_, x, y);
+    if (pressed_) SetCapture(hwnd());
+}
+
+void Surface::OnButtonUp(int x, int y) {
+    const ControlSpec* pressed = pressed_;
+    pressed_ = nullptr;
+    if (!pressed) return;
+    if (GetCapture() == hwnd()) ReleaseCapture();
+    // A click is a press and a release on the same control.
+    if (ClickableAt(name_, x, y) == pressed) host_.OnWindowlessClick(*pressed);
+}
+
+bool Surface::OnSetCursor(LPARAM lp) {
+    if (LOWORD(lp) != HTCLIENT) return false;
+    if (host_.Busy()) {
+        SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        return true;
+    }
+    POINT at{};
+    GetCursorPos(&at);
+    ScreenToClient(hwnd(), &at);
+    HCURSOR hand = host_.HandCursor();
+    SetCursor(hand && HandCursorAt(name_, at.x, at.y) ? hand : LoadCursor(nullptr, IDC_ARROW));
+    return true;
+}
+
+LRESULT Surface::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;  // the whole client area is painted from the retained picture
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_PRINTCLIENT:
+        Compose(reinterpret_cast<HDC>(wp));
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnButtonDown(static_cast<int16_t>(LOWORD(lp)), static_cast<int16_t>(HIWORD(lp)));
+        return 0;
+    case WM_LBUTTONUP:
+        OnButtonUp(static_cast<int16_t>(LOWORD(lp)), static_cast<int16_t>(HIWORD(lp)));
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lp) != hwnd()) pressed_ = nullptr;
+        return 0;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wp) == hwnd() && OnSetCursor(lp)) return TRUE;
+        break;
+    }
+    if (auto handled = host_.OnSurfaceMessage(*this, msg, wp, lp)) return *handled;
+    return Default(msg, wp, lp);
+}
+
+}  // namespace dialog
