@@ -20,12 +20,12 @@ counts = tuple(int(c) for c in os.environ.get("FLUTTERA_BENCH_COUNTS", "0,300,50
 s = Session(scr, width=1920, height=1080).start()
 try:
     s.x("convert", "-size", "1920x1080", "gradient:#1f3c6e-#5a9a8a", "/tmp/fluttera-bench-desktop.png", check=True)
-    s.set_root_picture("/tmp/fluttera-bench-desktop.png")
     stats = os.path.join(s.program_dir, "pass_stats.txt")
     rates = {c: [] for c in counts}
     for r in range(rounds):
         for c in counts:
             s.kill_wine_programs()
+            s.set_root_picture("/tmp/fluttera-bench-desktop.png")
             if os.path.exists(stats):
                 os.remove(stats)
             s.write_settings(petals=c, kind=0, repeat=0, music="")

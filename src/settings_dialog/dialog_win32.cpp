@@ -170,7 +170,7 @@ SettingsDialog::~SettingsDialog() {
 
 WindowlessControl* SettingsDialog::FindWindowless(const char* name, int index) {
     for (WindowlessControl& w : windowless_)
-        if (Named(*w.spec, name, index)) return &w;
+        if (Named(*w.control, name, index)) return &w;
     return nullptr;
 }
 
@@ -307,7 +307,7 @@ void SettingsDialog::Load() {
 
 void SettingsDialog::InitButtons() {
     // Every Command control on the form, in control order, found by its window.
-    for (const auto& [spec, hwnd] : windows_)
+    for (const auto& [control, hwnd] : windows_)
         if (button::CommandControl* b = button::CommandControl::FromWindow(hwnd)) b->Initialize();
 }
 
@@ -343,8 +343,8 @@ void SettingsDialog::Show() {
     SetForegroundWindow(form_.hwnd());
     // The first control in tab order takes the focus, as in any dialog.
     if (const ControlSpec* first = NextTabStop(nullptr, true, [this](const ControlSpec& c) {
-            for (const auto& [spec, hwnd] : windows_)
-                if (spec == &c) return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd);
+            for (const auto& [control, hwnd] : windows_)
+                if (control == &c) return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd);
             return false;
         }))
         FocusStop(*first);
@@ -372,14 +372,14 @@ void SettingsDialog::Save() {
 const ControlSpec* SettingsDialog::StopOf(HWND focus) const {
     // The focus may sit in a part of a control (the track list's edit field).
     for (HWND h = focus; h && h != form_.hwnd(); h = GetParent(h))
-        for (const auto& [spec, hwnd] : windows_)
-            if (hwnd == h && TakesFocus(*spec)) return spec;
+        for (const auto& [control, hwnd] : windows_)
+            if (hwnd == h && TakesFocus(*control)) return control;
     return nullptr;
 }
 
 void SettingsDialog::FocusStop(const ControlSpec& c) {
-    for (const auto& [spec, hwnd] : windows_) {
-        if (spec != &c) continue;
+    for (const auto& [control, hwnd] : windows_) {
+        if (control != &c) continue;
         SetFocus(hwnd);
         // As the dialog manager does: text taken by Tab is selected whole.
         HWND focus = GetFocus();
@@ -391,8 +391,8 @@ void SettingsDialog::FocusStop(const ControlSpec& c) {
 
 bool SettingsDialog::MoveFocus(bool forward) {
     const ControlSpec* next = NextTabStop(StopOf(GetFocus()), forward, [this](const ControlSpec& c) {
-        for (const auto& [spec, hwnd] : windows_)
-            if (spec == &c) return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd);
+        for (const auto& [control, hwnd] : windows_)
+            if (control == &c) return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd);
         return false;
     });
     if (!next) return false;
@@ -496,8 +496,8 @@ void SettingsDialog::OnWindowlessClick(const ControlSpec& c) {
 // --- What the controls show ------------------------------------------------------------------
 
 void SettingsDialog::Invalidate(const WindowlessControl& w, bool toRightEdge) {
-    HWND parent = ParentOf(*w.spec);
-    RECT rc = RectOf(*w.spec);
+    HWND parent = ParentOf(*w.control);
+    RECT rc = RectOf(*w.control);
     if (toRightEdge) {
         RECT client{};
         GetClientRect(parent, &client);
@@ -560,7 +560,7 @@ void SettingsDialog::OpenHomePage() {
     if (!link) return;
     busy_ = true;
     SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    ShellExecuteW(form_.hwnd(), L"open", fw::win::Widen(link->spec->caption).c_str(), L"", L"", SW_SHOWNORMAL);
+    ShellExecuteW(form_.hwnd(), L"open", fw::win::Widen(link->control->caption).c_str(), L"", L"", SW_SHOWNORMAL);
     busy_ = false;
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
 }

@@ -10,7 +10,7 @@ namespace dialog {
 namespace {
 
 void DrawLabel(HDC dc, const WindowlessControl& w, const LabelFonts& fonts) {
-    const ControlSpec& c = *w.spec;
+    const ControlSpec& c = *w.control;
     RECT rc{c.left, c.top, c.left + c.width, c.top + c.height};
     if (c.flags & kBorder) {
         FrameRect(dc, &rc, GetSysColorBrush(COLOR_WINDOWFRAME));
@@ -43,7 +43,7 @@ void DrawLabel(HDC dc, const WindowlessControl& w, const LabelFonts& fonts) {
 void DrawWindowless(HDC dc, const std::vector<WindowlessControl>& controls, const char* parent,
                     const LabelFonts& fonts) {
     for (const WindowlessControl& w : controls) {
-        const ControlSpec& c = *w.spec;
+        const ControlSpec& c = *w.control;
         const bool mine = (c.parent && parent) ? std::strcmp(c.parent, parent) == 0 : c.parent == parent;
         if (!mine || (c.flags & kHidden)) continue;
         switch (c.kind) {

@@ -16,7 +16,7 @@ namespace dialog {
 
 // A label, shape or image: its place in the table and what it shows now.
 struct WindowlessControl {
-    const ControlSpec* spec;
+    const ControlSpec* control;
     std::wstring text;  // a label's text, "&&" for each ampersand shown
     const fw::win::RetainedPicture* picture = nullptr;
 };

@@ -105,12 +105,6 @@ class Session:
         self.program_dir = os.path.join(self.env["WINEPREFIX"], "drive_c", "Fluttera")
         os.makedirs(self.program_dir, exist_ok=True)
         shutil.copy(self.scr_source, os.path.join(self.program_dir, "Fluttera.scr"))
-        # Wine's desktop paints the X root black when it starts. Keep one desktop up for
-        # the whole session, so a root picture set by a test stays what the saver sees.
-        subprocess.run([WINESERVER, "-p"], env=self.env, timeout=30,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.run_scr("/a", timeout=120)
-        time.sleep(1)
         return self
 
     def stop(self):
@@ -128,30 +122,18 @@ class Session:
         shutil.rmtree(self.root, ignore_errors=True)
 
     def kill_wine_programs(self):
-        """Ends every program started from the program folder; Wine's desktop stays."""
-        marker = "C:\\Fluttera\\"
-        for _ in range(50):
-            pids = []
-            for pid in os.listdir("/proc"):
-                if not pid.isdigit():
-                    continue
-                try:
-                    with open(f"/proc/{pid}/cmdline", "rb") as f:
-                        cmd = f.read().decode("utf-8", "replace")
-                    with open(f"/proc/{pid}/environ", "rb") as f:
-                        mine = ("WINEPREFIX=" + self.env["WINEPREFIX"]).encode() in f.read()
-                except OSError:
-                    continue
-                if mine and marker in cmd:
-                    pids.append(int(pid))
-            if not pids:
-                return
-            for pid in pids:
-                try:
-                    os.kill(pid, signal.SIGKILL)
-                except OSError:
-                    pass
-            time.sleep(0.1)
+        """Ends every Wine program of the session, its desktop and its server included, so
+        no state (a key still held down, say) passes from one test to the next."""
+        subprocess.run([WINESERVER, "-k"], env=self.env, timeout=30,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-w"], env=self.env, timeout=30)
+
+    def start_desktop(self):
+        """Starts Wine's desktop and keeps it: it paints the X root black when it starts, so
+        a root picture must be put there after it."""
+        subprocess.run([WINESERVER, "-p"], env=self.env, timeout=30,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.run_scr("/a", timeout=120)
 
     # -- the program -------------------------------------------------------------
     @property
@@ -250,6 +232,7 @@ class Session:
         return subprocess.run(list(args), env=self.env, capture_output=True, text=True, check=check)
 
     def set_root_picture(self, path):
+        self.start_desktop()
         # display returns 1 after setting the root picture; what counts is the screen.
         self.x("display", "-window", "root", "-resize", f"{self.width}x{self.height}!", path)
 

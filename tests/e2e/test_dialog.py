@@ -249,8 +249,16 @@ class DialogCases:
         finally:
             cover.terminate()
             cover.wait(timeout=10)
-        self.assertTrue(wait_until(lambda: self.region(self.s.screenshot(), client) == self.region(shot, client),
-                                   timeout=10), "the dialog did not come back whole")
+        came_back = wait_until(lambda: self.region(self.s.screenshot(), client) == self.region(shot, client),
+                               timeout=10)
+        if not came_back:
+            after = self.s.screenshot()
+            self.s.save_png(os.path.join(self.shots, f"not-back-{self.LOCALE}.png"))
+            differ = [(x, y) for y in range(client[1], client[1] + client[3]) for x in range(client[0], client[0] + client[2])
+                      if after.pixel(x, y) != shot.pixel(x, y)]
+            xs, ys = [d[0] for d in differ], [d[1] for d in differ]
+            self.fail(f"the dialog did not come back whole: {len(differ)} pixels differ in "
+                      f"x {min(xs)}..{max(xs)}, y {min(ys)}..{max(ys)} (client {client})")
 
     def test_changes_are_saved_and_shown_again(self):
         song = self.music_file("a&b song.mp3")
