@@ -72,6 +72,28 @@ for loc in C.UTF-8 ja_JP.UTF-8; do
 done
 /usr/lib/wine/wineserver64 -k 2>/dev/null
 
+log "Unit tests of the 32-bit build under 32-bit Wine"
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  if cmake --build build/win32 -j2 --target unit_tests; then
+    export WINEPREFIX=$(mktemp -d)/prefix32 WINEARCH=win32
+    /usr/lib/wine/wine wineboot -i >/dev/null 2>&1; /usr/lib/wine/wineserver32 -w
+    LC_ALL=ja_JP.UTF-8 timeout 600 "${on_display[@]}" /usr/lib/wine/wine build/win32/unit_tests.exe \
+      > build/win32/unit.log 2>&1
+    rc=$?
+    /usr/lib/wine/wineserver32 -k 2>/dev/null
+    tail -n 3 build/win32/unit.log
+    read -r p f < <(gtest_counts build/win32/unit.log)
+    [ "$rc" != 0 ] && [ "$f" = 0 ] && f=1
+    record wine32-unit "$p" "$f"
+    unset WINEARCH
+  else
+    step_fail win32-unit-build
+  fi
+else
+  echo "This kernel cannot run 32-bit programs ($(/usr/lib/wine/wine --version 2>&1 | tail -n 1)):"
+  echo "the 32-bit build is built and its header checked above, not run."
+fi
+
 log "End-to-end tests: the real Fluttera.scr under Xvfb and Wine"
 unset WINEPREFIX
 if [ -f build/win64/Fluttera.scr ]; then
