@@ -4,12 +4,12 @@
 
 #include "framework/adapters_win32.h"
 #include "framework/conversions.h"
+#include "framework/fonts_win32.h"
 #include "resource_ids.h"
 
 #include <array>
 #include <cstddef>
 #include <cwchar>
-#include <map>
 
 namespace button {
 
@@ -58,51 +58,7 @@ COLORREF ResolveColour(uint32_t colour) {
     return static_cast<COLORREF>(colour & 0xFFFFFFu);
 }
 
-int CALLBACK NoteFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM param) {
-    auto* wanted = reinterpret_cast<std::pair<const wchar_t*, bool>*>(param);
-    // Only the face itself counts, not a substitute the mapper would put in its place.
-    if (_wcsicmp(lf->lfFaceName, wanted->first) == 0) {
-        wanted->second = true;
-        return 0;
-    }
-    return 1;
-}
-
-bool FaceInstalled(const std::wstring& face) {
-    if (face.empty() || face.size() >= LF_FACESIZE) return false;
-    HDC dc = GetDC(nullptr);
-    if (!dc) return false;
-    LOGFONTW lf{};
-    lf.lfCharSet = DEFAULT_CHARSET;
-    wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
-    std::pair<const wchar_t*, bool> wanted{face.c_str(), false};
-    EnumFontFamiliesExW(dc, &lf, NoteFace, reinterpret_cast<LPARAM>(&wanted), 0);
-    ReleaseDC(nullptr, dc);
-    return wanted.second;
-}
-
 }  // namespace
-
-std::wstring ResolveFontFace(const std::wstring& requested) {
-    // Asking the mapper for a face it lacks gives a font that may have no Latin glyphs,
-    // so the fallback is chosen here, from faces known to hold both scripts.
-    static const wchar_t* const kFallbacks[] = {L"MS UI Gothic", L"Meiryo UI",  L"Yu Gothic UI",
-                                                L"IPAPGothic",   L"Noto Sans CJK JP"};
-    static std::map<std::wstring, std::wstring> resolved;
-    auto it = resolved.find(requested);
-    if (it != resolved.end()) return it->second;
-    std::wstring face = requested;
-    if (!FaceInstalled(requested)) {
-        for (const wchar_t* f : kFallbacks) {
-            if (FaceInstalled(f)) {
-                face = f;
-                break;
-            }
-        }
-    }
-    resolved.emplace(requested, face);
-    return face;
-}
 
 const fw::win::RetainedPicture* CommandControl::StatePicture(FacePicture picture) {
     struct Pictures {

@@ -11,6 +11,8 @@
 //   cmd.Initialize();
 #pragma once
 
+#include "framework/fonts_win32.h"
+
 #include "button/command.h"
 #include "button/stored_instances.h"
 #include "framework/window_win32.h"
@@ -132,8 +134,7 @@ private:
     std::function<void(std::string_view)> onChanged_;
 };
 
-// The installed face to use for `requested`: the face itself when the system has it,
-// else the first installed of the proportional Japanese fallbacks, else `requested`.
-std::wstring ResolveFontFace(const std::wstring& requested);
+// The installed face to use for `requested` (the framework's choice, shared with the dialog).
+using fw::win::ResolveFontFace;
 
 }  // namespace button

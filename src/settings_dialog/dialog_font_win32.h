@@ -4,14 +4,15 @@
 // letters, so the choice is made here.
 #pragma once
 
+#include "framework/fonts_win32.h"
+
 #include <windows.h>
 
 #include <string>
 
 namespace dialog {
 
-// True when a font family of exactly that name is installed.
-bool FontFaceInstalled(const std::wstring& face);
+using fw::win::FontFaceInstalled;
 
 // The face the dialog uses, found once.
 const std::wstring& DialogFontFace();
