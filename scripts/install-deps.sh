@@ -8,10 +8,10 @@ SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 
 pkgs=(
-  cmake make g++ clang libgtest-dev googletest libbenchmark-dev
+  cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine32:i386 wine64 fonts-wine
-  xvfb xdotool x11-utils x11-apps imagemagick
+  xvfb xauth xdotool x11-utils x11-apps imagemagick
   fonts-ipafont-gothic locales
   pulseaudio pulseaudio-utils sox libsox-fmt-all
   # 64-bit Wine decodes MP3 for the "MPEGVideo" device through the host's GStreamer
