@@ -18,19 +18,33 @@ pkgs=(
   # (decodebin, mpegaudioparse, mpg123audiodec).
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   python3
+  # The release files: the MSI (wixl; msibuild from msitools completes its tables) and the zip.
+  wixl msitools zip
 )
 
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-
-if [ "${#missing[@]}" -gt 0 ]; then
+# install_missing PACKAGE...: installs those not installed yet.
+install_missing() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ "${#missing[@]}" -gt 0 ] || return 0
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi
-  $SUDO apt-get update
-  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+  if [ -z "${updated:-}" ]; then $SUDO apt-get update; updated=1; fi
+  $SUDO apt-get install -y --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"
+}
+install_missing "${pkgs[@]}"
+
+# 32-bit Wine decodes MP3 through the 32-bit GStreamer plugins. They are installed only
+# where the kernel runs 32-bit programs: elsewhere nothing could use them.
+. "$(dirname "$0")/wine-env.sh"
+fluttera_choose_wine
+if [ "$FLUTTERA_PRESET" = win32 ]; then
+  install_missing gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
+else
+  echo "This kernel cannot run 32-bit programs: the 32-bit GStreamer plugins are left out."
 fi
 
 # Japanese locale, so Wine runs with the Shift-JIS ANSI code page when asked.

@@ -1,68 +1,150 @@
 #!/usr/bin/env bash
 # From a fresh Debian 12 machine (as root): installs what is missing, builds the saver and
-# runs "Fluttera.scr /s" under Wine. With no X display it runs under its own Xvfb, takes a
-# screenshot after a few seconds and ends the saver with a key press.
+# runs "Fluttera.scr /s" under Wine. With no X display it runs under its own Xvfb, checks
+# that the saver's window came up with petals over the desktop picture, takes a screenshot
+# and ends the saver with a key press. Exits non-zero when the program did not come up.
 # Usage: scripts/run.sh [switch ...]   (default /s; for example /c for the settings dialog)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 args=("$@")
 [ ${#args[@]} -gt 0 ] || args=(/s)
+SAVER_CAPTION=Vellora_Main
+DIALOG_CAPTION="Flutteraの設定"
 
 bash scripts/install-deps.sh
 
-# The product is the 32-bit build. Where the kernel cannot run 32-bit programs (so
-# 32-bit Wine cannot start), the same source built for x86_64 runs under 64-bit Wine.
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  preset=win32; wine=/usr/lib/wine/wine; server=/usr/lib/wine/wineserver32
-  export WINEPREFIX=${WINEPREFIX:-$HOME/.fluttera-wine32}
+. scripts/wine-env.sh
+fluttera_choose_wine
+fluttera_wine_said
+wine=$FLUTTERA_WINE server=$FLUTTERA_WINESERVER preset=$FLUTTERA_PRESET
+if [ -n "${WINEPREFIX:-}" ]; then
+  fluttera_fit_prefix "$WINEPREFIX" yours
 else
-  preset=win64; wine=/usr/lib/wine/wine64; server=/usr/lib/wine/wineserver64
-  export WINEPREFIX=${WINEPREFIX:-$HOME/.fluttera-wine64}
-  echo "32-bit programs cannot run on this kernel: running the x86_64 build under 64-bit Wine."
+  export WINEPREFIX=$HOME/.fluttera-wine${preset#win}
+  fluttera_fit_prefix "$WINEPREFIX" ours
 fi
+echo "Wine folder: $WINEPREFIX"
+
 cmake --preset "$preset" >/dev/null
 cmake --build "build/$preset" -j2 --target Fluttera
 
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
 program_dir="$WINEPREFIX/drive_c/Fluttera"
+shot="$root/build/run-screenshot.png"
+rm -f "$shot"  # never leave an older run's picture to be taken for this one's
+
+work=$(mktemp -d)
+xvfb_pid=""
+cleanup() {
+  if [ -n "$xvfb_pid" ]; then
+    exec 4>&- || true
+    "$server" -k >/dev/null 2>&1 || true
+    kill "$xvfb_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+if [ -z "${DISPLAY:-}" ]; then
+  # A display number no one else uses: Xvfb picks it and writes it to fd 3.
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || { echo "Xvfb did not start." >&2; exit 1; }
+  export DISPLAY=":$(head -n 1 "$work/display")"
+fi
+"$wine" wineboot -i >/dev/null 2>&1 || true
+"$server" -w || true
 mkdir -p "$program_dir"
 cp "build/$preset/Fluttera.scr" "$program_dir/"
 
-xvfb_pid=""
-if [ -z "${DISPLAY:-}" ]; then
-  export DISPLAY=:77
-  Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  sleep 1
-fi
-"$wine" wineboot -i >/dev/null 2>&1 || true
-if [ -n "$xvfb_pid" ]; then
-  # No window manager here: keep Wine from waiting for one when a window hides.
-  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-  "$server" -w || true
-  # Wine's desktop paints the X root black when it starts: start it first (a switch that
-  # ends at once does), keep it, then put a desktop picture on the root to fall over.
-  "$server" -p || true
-  "$wine" 'C:\Fluttera\Fluttera.scr' /a || true
-  convert -size 1280x800 gradient:'#3a6ea5-#a5c8e6' -fill '#f0f0f0' -draw 'rectangle 60,60 420,300' \
-    -fill '#303030' -draw 'rectangle 90,90 390,120' -fill '#e8c060' -draw 'circle 1100,160 1100,220' \
-    /tmp/fluttera-desktop.png
-  display -window root /tmp/fluttera-desktop.png || true  # it sets the picture, then answers 1
+# visible CAPTION: whether a window of that caption is shown.
+visible() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
+# wait_window PID CAPTION SECONDS: waits for the window while the program runs.
+wait_window() {
+  local end=$((SECONDS + $3))
+  while [ $SECONDS -lt $end ]; do
+    visible "$2" && return 0
+    kill -0 "$1" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
+case "${args[0],,}" in
+  /s|-s|s) caption=$SAVER_CAPTION ;;
+  /c*|-c*|c*) caption=$DIALOG_CAPTION ;;
+  *) caption="" ;;
+esac
+
+if [ -z "$xvfb_pid" ]; then
+  echo "Running Fluttera.scr ${args[*]} on $DISPLAY; press a key or click to end the saver."
+  cd "$program_dir"
+  "$wine" 'C:\Fluttera\Fluttera.scr' "${args[@]}" &
+  pid=$!
+  if [ -n "$caption" ] && ! wait_window "$pid" "$caption" 60; then
+    echo "The program did not start: its window \"$caption\" never appeared." >&2
+    kill "$pid" 2>/dev/null || true
+    exit 1
+  fi
+  wait "$pid"
+  exit
 fi
 
+# No window manager here: keep Wine from waiting for one when a window hides.
+"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+"$server" -w || true
+convert -size 1280x800 gradient:'#3a6ea5-#a5c8e6' -fill '#f0f0f0' -draw 'rectangle 60,60 420,300' \
+  -fill '#303030' -draw 'rectangle 90,90 390,120' -fill '#60b0e0' -draw 'circle 1100,160 1100,220' \
+  "$work/desktop.png"
+# Wine's desktop paints the X root black when it starts, and it ends soon after the last
+# Wine program: start it, hold it with a program that waits for input, then put a desktop
+# picture on the root for the saver to take its snapshot of.
+"$server" -p || true
+mkfifo "$work/hold"
+"$wine" cmd /k <"$work/hold" >/dev/null 2>&1 &
+exec 4>"$work/hold"
+(cd "$program_dir" && "$wine" 'C:\Fluttera\Fluttera.scr' /a) || true
+display -window root "$work/desktop.png" || true  # it sets the picture, then answers 1
+sleep 0.5
+import -window root "$work/before.png"
+
 cd "$program_dir"
-if [ -n "$xvfb_pid" ]; then
-  "$wine" 'C:\Fluttera\Fluttera.scr' "${args[@]}" &
-  sleep 12
-  shot="$root/build/run-screenshot.png"
-  import -window root "$shot"
-  echo "Screenshot of the running program: $shot"
-  xdotool key space || true
-  sleep 2
-  "$server" -k || true
-  kill "$xvfb_pid" 2>/dev/null || true
+if [ -z "$caption" ]; then
+  # Switches that open no window of their own: say how the program ended.
+  rc=0
+  timeout 60 "$wine" 'C:\Fluttera\Fluttera.scr' "${args[@]}" || rc=$?
+  echo "Fluttera.scr ${args[*]} ended with exit code $rc."
+  exit 0
+fi
+"$wine" 'C:\Fluttera\Fluttera.scr' "${args[@]}" &
+pid=$!
+if ! wait_window "$pid" "$caption" 60; then
+  echo "The program did not start: its window \"$caption\" never appeared." >&2
+  exit 1
+fi
+if [ "$caption" = "$SAVER_CAPTION" ]; then
+  # Petals start hidden above the screen: look a few times until some are over the desktop.
+  pink=0
+  for _ in $(seq 10); do
+    sleep 2
+    import -window root "$work/shot.png"
+    pink=$(python3 "$root/scripts/petal-pixels.py" "$work/before.png" "$work/shot.png")
+    [ "$pink" -ge 100 ] && break
+  done
+  if [ "$pink" -lt 100 ]; then
+    echo "The saver's window came up, but no petals appeared over the desktop picture" \
+         "($pink pink pixels changed)." >&2
+    exit 1
+  fi
+  echo "Petals over the desktop picture: $pink pink pixels."
 else
-  echo "Running Fluttera.scr ${args[*]} on $DISPLAY; press a key or click to end the saver."
-  "$wine" 'C:\Fluttera\Fluttera.scr' "${args[@]}"
+  sleep 3
+  import -window root "$work/shot.png"
+fi
+cp "$work/shot.png" "$shot"
+echo "Screenshot of the running program: $shot"
+if [ "$caption" = "$SAVER_CAPTION" ]; then
+  xdotool key space || true  # a key ends the saver, as it would for a person
+  timeout 10 tail --pid="$pid" -f /dev/null || true
 fi
