@@ -130,9 +130,9 @@ if [ "$caption" = "$SAVER_CAPTION" ]; then
     sleep 2
     import -window root "$work/shot.png"
     pink=$(python3 "$root/scripts/petal-pixels.py" "$work/before.png" "$work/shot.png")
-    [ "$pink" -ge 100 ] && break
+    [ "$pink" -ge 300 ] && break
   done
-  if [ "$pink" -lt 100 ]; then
+  if [ "$pink" -lt 300 ]; then
     echo "The saver's window came up, but no petals appeared over the desktop picture" \
          "($pink pink pixels changed)." >&2
     exit 1

@@ -1,0 +1,102 @@
+"""The README's run command as a new user runs it, headless, from the checkout: which Wine it
+takes, what it does with a Wine folder of the other layout, and what its screenshot shows."""
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+from winebox import ROOT, machine_arch, petal_pixels, sh
+
+OTHER = {"win32": "win64", "win64": "win32"}
+SAID = {"win32": "the 32-bit build under 32-bit Wine", "win64": "the x86_64 build under 64-bit Wine"}
+
+
+def run_sh(**env):
+    e = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WINEPREFIX", "WINEARCH")}
+    e.update(env)
+    return subprocess.run(["bash", "scripts/run.sh"], cwd=ROOT, env=e, capture_output=True,
+                          text=True, errors="replace", timeout=900)
+
+
+def wine_folder(path, arch):
+    """A Wine folder as far as its layout goes: the first lines of its registry."""
+    os.makedirs(path)
+    with open(os.path.join(path, "system.reg"), "w") as f:
+        f.write(f"WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch={arch}\n")
+
+
+class WineChoice(unittest.TestCase):
+    def test_the_kernel_decides_the_wine_and_the_build(self):
+        cases = [("/bin/true", "win32 win32 /bin/true /usr/lib/wine/wineserver32"),
+                 ("/bin/false", "win64 win64 /usr/lib/wine/wine64 /usr/lib/wine/wineserver64"),
+                 ("/no/such/wine", "win64 win64 /usr/lib/wine/wine64 /usr/lib/wine/wineserver64")]
+        for loader, expected in cases:
+            with self.subTest(loader=loader):
+                r = sh('fluttera_choose_wine; echo "$FLUTTERA_PRESET $WINEARCH $FLUTTERA_WINE $FLUTTERA_WINESERVER"',
+                       env=dict(os.environ, FLUTTERA_WINE32=loader))
+                self.assertEqual(r.stdout.strip(), expected)
+
+    def test_a_folder_of_the_other_layout_is_made_anew_only_when_it_is_ours(self):
+        tmp = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, tmp, True)
+        for owner, code, kept in (("ours", 0, False), ("yours", 1, True)):
+            with self.subTest(owner=owner):
+                prefix = os.path.join(tmp, owner)
+                wine_folder(prefix, "win64")
+                r = sh(f'WINEARCH=win32; fluttera_fit_prefix "{prefix}" {owner}')
+                self.assertEqual(r.returncode, code, r.stdout + r.stderr)
+                self.assertEqual(os.path.exists(prefix), kept)
+        wine_folder(os.path.join(tmp, "same"), "win32")
+        self.assertEqual(sh(f'WINEARCH=win32; fluttera_fit_prefix "{tmp}/same" yours').returncode, 0)
+        self.assertTrue(os.path.exists(os.path.join(tmp, "same")))
+
+
+class RunCommand(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.arch = machine_arch()
+        cls.tmp = tempfile.mkdtemp(prefix="fluttera-frontdoor-")
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.tmp, ignore_errors=True)
+
+    def test_a_users_own_wine_folder_of_the_other_layout_fails_without_a_screenshot(self):
+        prefix = os.path.join(self.tmp, "users-own")
+        wine_folder(prefix, OTHER[self.arch])
+        r = run_sh(WINEPREFIX=prefix)
+        self.assertNotEqual(r.returncode, 0)
+        self.assertNotIn("Screenshot", r.stdout)
+        self.assertIn("cannot serve", r.stderr)
+        self.assertTrue(os.path.exists(os.path.join(prefix, "system.reg")), "the user's folder was removed")
+
+    def test_petals_fall_over_the_desktop_picture(self):
+        # An earlier run left the default Wine folder with the other layout.
+        home = os.path.join(self.tmp, "home")
+        wine_folder(os.path.join(home, f".fluttera-wine{self.arch[3:]}"), OTHER[self.arch])
+        r = run_sh(HOME=home)
+        print("\n  " + "\n  ".join(l for l in r.stdout.splitlines() if not l.startswith("[")))
+        self.assertEqual(r.returncode, 0, r.stderr[-2000:])
+        self.assertIn(SAID[self.arch], r.stdout)
+        self.assertIn("making it anew", r.stdout)
+        m = re.search(r"^Screenshot of the running program: (.+)$", r.stdout, re.M)
+        self.assertIsNotNone(m, r.stdout)
+        width, height, data = petal_pixels.rgb(m.group(1))
+
+        def pixel(x, y):
+            i = (y * width + x) * 3
+            return tuple(data[i:i + 3])
+        # The desktop picture is there (its blue corner, not Wine's black)...
+        r0, g0, b0 = pixel(5, 5)
+        self.assertTrue(b0 > 120 and b0 > r0 + 40, f"no desktop picture under the saver: {pixel(5, 5)}")
+        # ...and pink petals over it (the picture itself has no pink).
+        pink = sum(1 for i in range(0, len(data), 3)
+                   if data[i] > data[i + 1] + 25 and data[i] >= data[i + 2])
+        print(f"  pink pixels on the screenshot: {pink}")
+        self.assertGreater(pink, 200)
+
+
+if __name__ == "__main__":
+    unittest.main()
