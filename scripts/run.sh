@@ -4,6 +4,7 @@
 # that the saver's window came up with petals over the desktop picture, takes a screenshot
 # and ends the saver with a key press. Exits non-zero when the program did not come up.
 # Usage: scripts/run.sh [switch ...]   (default /s; for example /c for the settings dialog)
+# FLUTTERA_SCR=PATH runs that program instead of a fresh build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -26,8 +27,13 @@ else
 fi
 echo "Wine folder: $WINEPREFIX"
 
-cmake --preset "$preset" >/dev/null
-cmake --build "build/$preset" -j2 --target Fluttera
+# FLUTTERA_SCR runs another build of the program (a release file, say) instead of this one.
+scr=${FLUTTERA_SCR:-}
+if [ -z "$scr" ]; then
+  cmake --preset "$preset" >/dev/null
+  cmake --build "build/$preset" -j2 --target Fluttera
+  scr="build/$preset/Fluttera.scr"
+fi
 
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
 program_dir="$WINEPREFIX/drive_c/Fluttera"
@@ -57,7 +63,7 @@ fi
 "$wine" wineboot -i >/dev/null 2>&1 || true
 "$server" -w || true
 mkdir -p "$program_dir"
-cp "build/$preset/Fluttera.scr" "$program_dir/"
+cp "$scr" "$program_dir/Fluttera.scr"
 
 # visible CAPTION: whether a window of that caption is shown.
 visible() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
@@ -117,10 +123,13 @@ if [ -z "$caption" ]; then
   echo "Fluttera.scr ${args[*]} ended with exit code $rc."
   exit 0
 fi
-"$wine" 'C:\Fluttera\Fluttera.scr' "${args[@]}" &
+# Wine's messages go to a file, shown when the program does not come up.
+wine_log="$root/build/run-wine.log"
+"$wine" 'C:\Fluttera\Fluttera.scr' "${args[@]}" 2>"$wine_log" &
 pid=$!
 if ! wait_window "$pid" "$caption" 60; then
-  echo "The program did not start: its window \"$caption\" never appeared." >&2
+  echo "The program did not start: its window \"$caption\" never appeared. Wine said:" >&2
+  tail -n 20 "$wine_log" >&2
   exit 1
 fi
 if [ "$caption" = "$SAVER_CAPTION" ]; then

@@ -97,6 +97,14 @@ class RunCommand(unittest.TestCase):
         print(f"  pink pixels on the screenshot: {pink}")
         self.assertGreater(pink, 200)
 
+        # A program that never shows the saver's window: a failure, and no screenshot.
+        other = os.path.join(home, f".fluttera-wine{self.arch[3:]}", "drive_c", "windows", "system32", "hostname.exe")
+        r = run_sh(HOME=home, FLUTTERA_SCR=other)
+        self.assertNotEqual(r.returncode, 0)
+        self.assertIn("never appeared", r.stderr)
+        self.assertNotIn("Screenshot", r.stdout)
+        self.assertFalse(os.path.exists(m.group(1)), "the earlier screenshot is still there")
+
 
 if __name__ == "__main__":
     unittest.main()
