@@ -37,6 +37,7 @@ fi
 
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
 program_dir="$WINEPREFIX/drive_c/Fluttera"
+mkdir -p "$root/build"
 shot="$root/build/run-screenshot.png"
 rm -f "$shot"  # never leave an older run's picture to be taken for this one's
 
@@ -133,7 +134,7 @@ if ! wait_window "$pid" "$caption" 60; then
   exit 1
 fi
 if [ "$caption" = "$SAVER_CAPTION" ]; then
-  # Petals start hidden above the screen: look a few times until some are over the desktop.
+  # Petals start hidden: look a few times until some are over the desktop picture.
   pink=0
   for _ in $(seq 10); do
     sleep 2
