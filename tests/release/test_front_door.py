@@ -38,20 +38,6 @@ class WineChoice(unittest.TestCase):
                        env=dict(os.environ, FLUTTERA_WINE32=loader))
                 self.assertEqual(r.stdout.strip(), expected)
 
-    def test_a_folder_of_the_other_layout_is_made_anew_only_when_it_is_ours(self):
-        tmp = tempfile.mkdtemp()
-        self.addCleanup(shutil.rmtree, tmp, True)
-        for owner, code, kept in (("ours", 0, False), ("yours", 1, True)):
-            with self.subTest(owner=owner):
-                prefix = os.path.join(tmp, owner)
-                wine_folder(prefix, "win64")
-                r = sh(f'WINEARCH=win32; fluttera_fit_prefix "{prefix}" {owner}')
-                self.assertEqual(r.returncode, code, r.stdout + r.stderr)
-                self.assertEqual(os.path.exists(prefix), kept)
-        wine_folder(os.path.join(tmp, "same"), "win32")
-        self.assertEqual(sh(f'WINEARCH=win32; fluttera_fit_prefix "{tmp}/same" yours').returncode, 0)
-        self.assertTrue(os.path.exists(os.path.join(tmp, "same")))
-
 
 class RunCommand(unittest.TestCase):
     @classmethod
