@@ -178,15 +178,45 @@ std::string UpperAscii(std::string_view text) {
     return out;
 }
 
+namespace {
+// Byte offset of the character after the first `chars` characters of UTF-8 text (the
+// text's size when it has fewer). A stray continuation byte counts as a character of
+// its own, so damaged text still moves forward.
+std::size_t OffsetOfChar(std::string_view text, std::size_t chars) {
+    std::size_t i = 0;
+    for (std::size_t n = 0; n < chars && i < text.size(); ++n) {
+        const bool lead = static_cast<unsigned char>(text[i]) >= 0xC0;
+        ++i;
+        for (int more = 0; lead && more < 3 && i < text.size() &&
+                           (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80; ++more)
+            ++i;
+    }
+    return i;
+}
+}  // namespace
+
+std::size_t CharCount(std::string_view text) {
+    std::size_t n = 0, i = 0;
+    while (i < text.size()) {
+        i += OffsetOfChar(text.substr(i), 1);
+        ++n;
+    }
+    return n;
+}
+
 std::string Mid(std::string_view text, std::size_t start1, std::size_t length) {
     if (start1 == 0) start1 = 1;
-    if (start1 > text.size()) return std::string();
-    return std::string(text.substr(start1 - 1, length));
+    const std::size_t begin = OffsetOfChar(text, start1 - 1);
+    if (begin >= text.size()) return std::string();
+    std::string_view rest = text.substr(begin);
+    if (length == std::string_view::npos) return std::string(rest);
+    return std::string(rest.substr(0, OffsetOfChar(rest, length)));
 }
 
 std::string Right(std::string_view text, std::size_t n) {
-    if (n >= text.size()) return std::string(text);
-    return std::string(text.substr(text.size() - n));
+    const std::size_t chars = CharCount(text);
+    if (n >= chars) return std::string(text);
+    return std::string(text.substr(OffsetOfChar(text, chars - n)));
 }
 
 }  // namespace fw

@@ -57,7 +57,11 @@ std::string DecimalText(long long value);
 // ASCII upper-casing; bytes above 0x7F (multi-byte text) are left as they are.
 std::string UpperAscii(std::string_view text);
 
-// Substring by 1-based position; out-of-range positions give what exists.
+// Positions and lengths count characters of the UTF-8 text, not bytes: a full-width
+// "／" is one character, as it is to the user who typed it.
+std::size_t CharCount(std::string_view text);
+
+// Substring by 1-based character position; out-of-range positions give what exists.
 std::string Mid(std::string_view text, std::size_t start1, std::size_t length = std::string_view::npos);
 
 // The last n characters (fewer when the text is shorter).

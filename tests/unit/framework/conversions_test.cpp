@@ -79,6 +79,13 @@ TEST(Text, SubstringsByOneBasedPosition) {
     EXPECT_EQ(fw::Right("song.mp3", 3), "mp3");
     EXPECT_EQ(fw::Right("ab", 3), "ab");
     EXPECT_EQ(fw::UpperAscii("SONG.Wav"), "SONG.WAV");
+    // Positions count characters, not the bytes of their UTF-8 form.
+    EXPECT_EQ(fw::Mid("／p 1234", 4), "1234");
+    EXPECT_EQ(fw::Mid("／s", 2, 1), "s");
+    EXPECT_EQ(fw::Mid("あいう", 2, 1), "い");
+    EXPECT_EQ(fw::Mid("あいう", 3), "う");
+    EXPECT_EQ(fw::Mid("あ", 2), "");
+    EXPECT_EQ(fw::Right("曲.ｍｐ３", 3), "ｍｐ３");
 }
 
 }  // namespace

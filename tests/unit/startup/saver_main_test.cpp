@@ -66,6 +66,11 @@ TEST(SaverMain, ModeTable) {
         {"/p 1234", {"Preview 1234"}, false},
         {"/p:1234", {"Preview 1234"}, false},
         {"/P1234", {"Preview 234"}, false},
+        // A full-width slash is one character, as typed on a Japanese keyboard.
+        {"／s", {"LoadSettings", "Saver"}, true},
+        {"／c", {"LoadSettings", "Dialog", "End"}, false},
+        {"／p 1234", {"Preview 1234"}, false},
+        {"／a", {"LoadSettings", "End"}, false},
     };
     for (const auto& c : cases) {
         Startup r;
