@@ -1,5 +1,7 @@
 #include "framework/conversions.h"
 
+#include "framework/ports.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -114,6 +116,27 @@ double LeadingNumber(std::string_view text) {
     return v;
 }
 
+namespace {
+// True when a non-empty separator stands at pos.
+bool At(std::string_view t, std::size_t pos, const std::string& separator) {
+    return !separator.empty() && t.compare(pos, separator.size(), separator) == 0;
+}
+bool HasDigit(std::string_view t) {
+    for (char c : t)
+        if (IsDigit(c)) return true;
+    return false;
+}
+}  // namespace
+
+NumberFormat UserNumberFormat(LocalePort& locale) {
+    NumberFormat fmt;
+    std::string decimal = locale.DecimalSeparator();
+    std::string group = locale.GroupSeparator();
+    if (!decimal.empty() && !HasDigit(decimal)) fmt.decimal = decimal;
+    fmt.group = (HasDigit(group) || group == fmt.decimal) ? std::string() : group;
+    return fmt;
+}
+
 std::optional<double> ParseNumber(std::string_view text, const NumberFormat& fmt) {
     std::size_t b = 0, e = text.size();
     while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
@@ -141,12 +164,12 @@ std::optional<double> ParseNumber(std::string_view text, const NumberFormat& fmt
         char c = t[pos];
         if (IsDigit(c)) { num += c; intDigits = true; ++pos; continue; }
         // A group separator is accepted between digits of the integer part only.
-        if (c == fmt.group && intDigits) { ++pos; continue; }
+        if (intDigits && At(t, pos, fmt.group)) { pos += fmt.group.size(); continue; }
         break;
     }
-    if (pos < t.size() && t[pos] == fmt.decimal) {
+    if (At(t, pos, fmt.decimal)) {
         num += '.';
-        ++pos;
+        pos += fmt.decimal.size();
         while (pos < t.size() && IsDigit(t[pos])) { num += t[pos++]; fracDigits = true; }
     }
     if (!intDigits && !fracDigits) return std::nullopt;

@@ -65,7 +65,7 @@ void HoldComboHeight(HWND combo, int height) {
 class SettingsDialog final : public SurfaceHost {
 public:
     SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
-                   const std::string& programFolder);
+                   const std::string& programFolder, const fw::NumberFormat& numbers);
     ~SettingsDialog();
 
     void Run();
@@ -140,8 +140,8 @@ private:
 // --- SettingsDialog: windows ---------------------------------------------------------
 
 SettingsDialog::SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
-                               const std::string& programFolder)
-    : sys_(sys), hooks_(hooks), model_(startup::Settings(), files, programFolder), form_(*this, nullptr),
+                               const std::string& programFolder, const fw::NumberFormat& numbers)
+    : sys_(sys), hooks_(hooks), model_(startup::Settings(), files, programFolder, numbers), form_(*this, nullptr),
       panel_(*this, "Pic_1") {
     for (const ControlSpec& c : Controls())
         if (IsWindowless(c)) windowless_.push_back({&c, fw::win::Widen(c.caption), nullptr});
@@ -553,6 +553,9 @@ void SettingsDialog::ChooseMusicFile() {
     const BOOL result = GetOpenFileNameW(&ofn);
     model_.ChooseMusicFile(result, fw::win::Narrow(file));
     ShowFileLabel();
+    const std::string notice = model_.TakeNotice();
+    if (!notice.empty())
+        MessageBoxW(form_.hwnd(), fw::win::Widen(notice).c_str(), L"Fluttera", MB_OK | MB_ICONWARNING);
 }
 
 void SettingsDialog::OpenHomePage() {
@@ -568,8 +571,8 @@ void SettingsDialog::OpenHomePage() {
 }  // namespace
 
 void ShowSettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
-                        const std::string& programFolder) {
-    SettingsDialog dialog(sys, hooks, files, programFolder);
+                        const std::string& programFolder, const fw::NumberFormat& numbers) {
+    SettingsDialog dialog(sys, hooks, files, programFolder, numbers);
     dialog.Run();
 }
 
