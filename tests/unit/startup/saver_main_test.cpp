@@ -116,6 +116,11 @@ TEST(SaverMain, PreviewIsSizedToItsHost) {
     wide.Go("/p 77");
     EXPECT_EQ(wide.platform.placement.widthTwips, 32767);
     EXPECT_EQ(wide.platform.placement.imageWidth, 32767 / 15);
+
+    Startup huge;  // a width beyond 32 bits of pixels
+    huge.platform.hostRect = {-2000000000, 0, 2000000000, 100};
+    huge.Go("/p 77");
+    EXPECT_EQ(huge.platform.placement.widthTwips, 32767);
 }
 
 TEST(SaverMain, PreviewParentNumbers) {
