@@ -20,8 +20,15 @@ printf '"quoted"\n[SECTION]\nKEY = x \n[Other]\nother=2\n' > "$out/corpus/seed2"
 # Host rectangle (16 bytes), twips byte, then the whole command line.
 printf '\0\0\0\0\0\0\0\0\0\0\0\x98\0\0\0\x70\x13"C:\\F\\Fluttera.scr" /p 1234' > "$out/command_corpus/preview"
 printf '\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\x13Fluttera.scr \xef\xbc\x8fs' > "$out/command_corpus/saver"
+status=0
 for target in ini_fuzz:corpus command_line_fuzz:command_corpus; do
   name=${target%%:*}
   echo "--- $name"
-  "$out/$name" "${limit[@]}" -max_len=4096 "$out/${target#*:}" 2>&1 | tail -n 3
+  if "$out/$name" "${limit[@]}" -max_len=4096 "$out/${target#*:}" > "$out/$name.log" 2>&1; then
+    grep -E '^#[0-9]+ +DONE|^Done' "$out/$name.log"
+  else
+    tail -n 30 "$out/$name.log"
+    status=1
+  fi
 done
+exit $status
