@@ -25,7 +25,7 @@ for target in ini_fuzz:corpus command_line_fuzz:command_corpus; do
   name=${target%%:*}
   echo "--- $name"
   if "$out/$name" "${limit[@]}" -max_len=4096 "$out/${target#*:}" > "$out/$name.log" 2>&1; then
-    grep -E '^#[0-9]+ +DONE|^Done' "$out/$name.log"
+    grep -E '^#[0-9]+[[:space:]]+DONE|^Done' "$out/$name.log"
   else
     tail -n 30 "$out/$name.log"
     status=1

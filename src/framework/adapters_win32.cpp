@@ -50,17 +50,6 @@ bool Files::CanOpenForReading(const std::string& path) {
     return true;
 }
 
-namespace {
-std::string UserLocaleText(LCTYPE item) {
-    wchar_t text[16] = {};
-    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, item, text, 16) <= 0) return std::string();
-    return Narrow(text);
-}
-}  // namespace
-
-std::string Locale::DecimalSeparator() { return UserLocaleText(LOCALE_SDECIMAL); }
-std::string Locale::GroupSeparator() { return UserLocaleText(LOCALE_STHOUSAND); }
-
 std::optional<std::string> Files::ShortPath(const std::string& path) {
     const std::wstring wide = Widen(path);
     const DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
@@ -71,6 +60,17 @@ std::optional<std::string> Files::ShortPath(const std::string& path) {
     out.resize(got);
     return Narrow(out);
 }
+
+namespace {
+std::string UserLocaleText(LCTYPE item) {
+    wchar_t text[16] = {};
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, item, text, 16) <= 0) return std::string();
+    return Narrow(text);
+}
+}  // namespace
+
+std::string Locale::DecimalSeparator() { return UserLocaleText(LOCALE_SDECIMAL); }
+std::string Locale::GroupSeparator() { return UserLocaleText(LOCALE_STHOUSAND); }
 
 int32_t SystemHooks::ShowCursor(int32_t show) { return ::ShowCursor(show); }
 
