@@ -35,7 +35,7 @@ if [ -x build/native/fluttera_bench ]; then
   build/native/fluttera_bench --benchmark_min_time=0.05 2>&1 | tail -n 20 || step_fail bench
 fi
 
-log "Fuzzing the settings codec (bounded)"
+log "Fuzzing the settings codec and the command line (bounded)"
 if bash scripts/fuzz.sh "${FLUTTERA_FUZZ_SECONDS:-20}"; then record fuzz 1 0; else step_fail fuzz; fi
 
 log "Cross builds: x86_64 (tested under Wine) and i686 (the 32-bit product)"

@@ -20,10 +20,13 @@ public:
     fw::Rect WindowRect(fw::WindowId window) override { return sys.GetWindowRect(window).value_or(fw::Rect{}); }
     int32_t TwipsPerPixelX() override { return fw::win::TwipsPerPixelX(); }
     int32_t TwipsPerPixelY() override { return fw::win::TwipsPerPixelY(); }
-    void LoadSettings() override { startup::LoadSettings(files, fw::win::ProgramFolder(), startup::Settings()); }
+    void LoadSettings() override {
+        startup::LoadSettings(files, fw::win::ProgramFolder(), startup::Settings(), fw::UserNumberFormat(locale));
+    }
     void ShowPreview(const startup::PreviewPlacement& placement) override { display::ShowPreviewWindow(placement); }
     void ShowSettingsDialog() override {
-        dialog::ShowSettingsDialog(sys, startup::Hooks(), files, fw::win::ProgramFolder());
+        dialog::ShowSettingsDialog(sys, startup::Hooks(), files, fw::win::ProgramFolder(),
+                                   fw::UserNumberFormat(locale));
     }
     void RunSaver() override {
         // The snapshot, the window and the petals are in the screen's real pixels.
@@ -33,6 +36,7 @@ public:
 
     fw::win::SystemHooks sys;
     fw::win::Files files;
+    fw::win::Locale locale;
 };
 
 }  // namespace

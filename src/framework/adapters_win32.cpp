@@ -50,6 +50,28 @@ bool Files::CanOpenForReading(const std::string& path) {
     return true;
 }
 
+std::optional<std::string> Files::ShortPath(const std::string& path) {
+    const std::wstring wide = Widen(path);
+    const DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
+    if (size == 0) return std::nullopt;
+    std::wstring out(size, L'\0');
+    const DWORD got = GetShortPathNameW(wide.c_str(), out.data(), size);
+    if (got == 0 || got >= size) return std::nullopt;
+    out.resize(got);
+    return Narrow(out);
+}
+
+namespace {
+std::string UserLocaleText(LCTYPE item) {
+    wchar_t text[16] = {};
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, item, text, 16) <= 0) return std::string();
+    return Narrow(text);
+}
+}  // namespace
+
+std::string Locale::DecimalSeparator() { return UserLocaleText(LOCALE_SDECIMAL); }
+std::string Locale::GroupSeparator() { return UserLocaleText(LOCALE_STHOUSAND); }
+
 int32_t SystemHooks::ShowCursor(int32_t show) { return ::ShowCursor(show); }
 
 void SystemHooks::SetSystemParameter(uint32_t action, uint32_t uiParam, uint32_t flags) {

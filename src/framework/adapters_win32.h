@@ -13,6 +13,7 @@ public:
     std::optional<std::string> ReadAll(const std::string& path) override;
     bool WriteAll(const std::string& path, const std::string& bytes) override;
     bool CanOpenForReading(const std::string& path) override;
+    std::optional<std::string> ShortPath(const std::string& path) override;
 };
 
 class SystemHooks final : public fw::SystemHooksPort {
@@ -22,6 +23,13 @@ public:
     void DrawAnimatedRects(WindowId window, int32_t kind, const Rect& from, const Rect& to) override;
     std::optional<Rect> GetWindowRect(WindowId window) override;
     std::optional<Point> GetCursorPos() override;
+};
+
+// The user's decimal and group separators (GetLocaleInfoEx).
+class Locale final : public fw::LocalePort {
+public:
+    std::string DecimalSeparator() override;
+    std::string GroupSeparator() override;
 };
 
 inline HWND ToHwnd(WindowId id) {

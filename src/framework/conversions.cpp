@@ -1,5 +1,7 @@
 #include "framework/conversions.h"
 
+#include "framework/ports.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -114,6 +116,27 @@ double LeadingNumber(std::string_view text) {
     return v;
 }
 
+namespace {
+// True when a non-empty separator stands at pos.
+bool At(std::string_view t, std::size_t pos, const std::string& separator) {
+    return !separator.empty() && t.compare(pos, separator.size(), separator) == 0;
+}
+bool HasDigit(std::string_view t) {
+    for (char c : t)
+        if (IsDigit(c)) return true;
+    return false;
+}
+}  // namespace
+
+NumberFormat UserNumberFormat(LocalePort& locale) {
+    NumberFormat fmt;
+    std::string decimal = locale.DecimalSeparator();
+    std::string group = locale.GroupSeparator();
+    if (!decimal.empty() && !HasDigit(decimal)) fmt.decimal = decimal;
+    fmt.group = (HasDigit(group) || group == fmt.decimal) ? std::string() : group;
+    return fmt;
+}
+
 std::optional<double> ParseNumber(std::string_view text, const NumberFormat& fmt) {
     std::size_t b = 0, e = text.size();
     while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
@@ -141,12 +164,12 @@ std::optional<double> ParseNumber(std::string_view text, const NumberFormat& fmt
         char c = t[pos];
         if (IsDigit(c)) { num += c; intDigits = true; ++pos; continue; }
         // A group separator is accepted between digits of the integer part only.
-        if (c == fmt.group && intDigits) { ++pos; continue; }
+        if (intDigits && At(t, pos, fmt.group)) { pos += fmt.group.size(); continue; }
         break;
     }
-    if (pos < t.size() && t[pos] == fmt.decimal) {
+    if (At(t, pos, fmt.decimal)) {
         num += '.';
-        ++pos;
+        pos += fmt.decimal.size();
         while (pos < t.size() && IsDigit(t[pos])) { num += t[pos++]; fracDigits = true; }
     }
     if (!intDigits && !fracDigits) return std::nullopt;
@@ -178,15 +201,45 @@ std::string UpperAscii(std::string_view text) {
     return out;
 }
 
+namespace {
+// Byte offset of the character after the first `chars` characters of UTF-8 text (the
+// text's size when it has fewer). A stray continuation byte counts as a character of
+// its own, so damaged text still moves forward.
+std::size_t OffsetOfChar(std::string_view text, std::size_t chars) {
+    std::size_t i = 0;
+    for (std::size_t n = 0; n < chars && i < text.size(); ++n) {
+        const bool lead = static_cast<unsigned char>(text[i]) >= 0xC0;
+        ++i;
+        for (int more = 0; lead && more < 3 && i < text.size() &&
+                           (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80; ++more)
+            ++i;
+    }
+    return i;
+}
+}  // namespace
+
+std::size_t CharCount(std::string_view text) {
+    std::size_t n = 0, i = 0;
+    while (i < text.size()) {
+        i += OffsetOfChar(text.substr(i), 1);
+        ++n;
+    }
+    return n;
+}
+
 std::string Mid(std::string_view text, std::size_t start1, std::size_t length) {
     if (start1 == 0) start1 = 1;
-    if (start1 > text.size()) return std::string();
-    return std::string(text.substr(start1 - 1, length));
+    const std::size_t begin = OffsetOfChar(text, start1 - 1);
+    if (begin >= text.size()) return std::string();
+    std::string_view rest = text.substr(begin);
+    if (length == std::string_view::npos) return std::string(rest);
+    return std::string(rest.substr(0, OffsetOfChar(rest, length)));
 }
 
 std::string Right(std::string_view text, std::size_t n) {
-    if (n >= text.size()) return std::string(text);
-    return std::string(text.substr(text.size() - n));
+    const std::size_t chars = CharCount(text);
+    if (n >= chars) return std::string(text);
+    return std::string(text.substr(OffsetOfChar(text, chars - n)));
 }
 
 }  // namespace fw

@@ -32,12 +32,18 @@ std::optional<uint32_t> ToUInt32(double x);
 // integers. Reading stops at the first character that cannot continue the number.
 double LeadingNumber(std::string_view text);
 
-// Separators of the user's number format. The defaults are those of the Japanese
-// (and English) locale.
+// Separators of the user's number format, as UTF-8 text (a locale may use more than
+// one byte, a no-break space for one). The defaults are those of the Japanese (and
+// English) locale; an empty group separator means no grouping.
 struct NumberFormat {
-    char decimal = '.';
-    char group = ',';
+    std::string decimal = ".";
+    std::string group = ",";
 };
+
+class LocalePort;
+// The user's separators, made safe to parse with: no decimal separator gives ".", and a
+// group separator that is missing, holds a digit or equals the decimal one is not used.
+NumberFormat UserNumberFormat(LocalePort& locale);
 
 // The locale-aware conversion of a whole text: leading and trailing blanks, a sign,
 // digit grouping in the integer part, a decimal fraction and an exponent are accepted,
@@ -57,7 +63,11 @@ std::string DecimalText(long long value);
 // ASCII upper-casing; bytes above 0x7F (multi-byte text) are left as they are.
 std::string UpperAscii(std::string_view text);
 
-// Substring by 1-based position; out-of-range positions give what exists.
+// Positions and lengths count characters of the UTF-8 text, not bytes: a full-width
+// "／" is one character, as it is to the user who typed it.
+std::size_t CharCount(std::string_view text);
+
+// Substring by 1-based character position; out-of-range positions give what exists.
 std::string Mid(std::string_view text, std::size_t start1, std::size_t length = std::string_view::npos);
 
 // The last n characters (fewer when the text is shorter).

@@ -16,6 +16,8 @@ public:
     virtual bool WriteAll(const std::string& path, const std::string& bytes) = 0;
     // Opens the file for sequential reading and closes it again at once.
     virtual bool CanOpenForReading(const std::string& path) = 0;
+    // The path's short (8.3) form; empty when the system has none for it.
+    virtual std::optional<std::string> ShortPath(const std::string& path) = 0;
 };
 
 }  // namespace fw

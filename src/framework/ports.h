@@ -37,6 +37,14 @@ public:
     virtual std::optional<Point> GetCursorPos() = 0;
 };
 
+// The user's number format as the system keeps it (UTF-8, empty when not given).
+class LocalePort {
+public:
+    virtual ~LocalePort() = default;
+    virtual std::string DecimalSeparator() = 0;
+    virtual std::string GroupSeparator() = 0;
+};
+
 // Uniform numbers in [0, 1).
 class RandomSource {
 public:

@@ -4,15 +4,7 @@
 
 namespace music {
 
-std::string FileEnding(const std::string& path) {
-    // Three characters, not bytes: step back over whole UTF-8 sequences.
-    std::size_t start = path.size();
-    for (int n = 0; n < 3 && start > 0; ++n) {
-        --start;
-        while (start > 0 && (static_cast<unsigned char>(path[start]) & 0xC0) == 0x80) --start;
-    }
-    return fw::UpperAscii(path.substr(start));
-}
+std::string FileEnding(const std::string& path) { return fw::UpperAscii(fw::Right(path, 3)); }
 
 FileType FileTypeOf(const std::string& path) {
     const std::string ending = FileEnding(path);

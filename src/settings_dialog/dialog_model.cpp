@@ -26,14 +26,15 @@ std::string LabelText(std::string_view text) {
 
 std::string TrackText(int16_t track) { return track == 0 ? std::string() : fw::DecimalText(track); }
 
-int16_t TrackFromText(std::string_view text, int16_t previous) {
-    auto number = fw::ParseNumber(text);
+int16_t TrackFromText(std::string_view text, int16_t previous, const fw::NumberFormat& numbers) {
+    auto number = fw::ParseNumber(text, numbers);
     if (!number) return 0;
     return fw::ToInt16(*number).value_or(previous);
 }
 
-DialogModel::DialogModel(startup::SaverSettings& settings, fw::FilePort& files, std::string programFolder)
-    : settings_(settings), files_(files), programFolder_(std::move(programFolder)) {}
+DialogModel::DialogModel(startup::SaverSettings& settings, fw::FilePort& files, std::string programFolder,
+                         fw::NumberFormat numbers)
+    : settings_(settings), files_(files), programFolder_(std::move(programFolder)), numbers_(std::move(numbers)) {}
 
 void DialogModel::Load() {
     // A stored count the bar cannot hold leaves the bar where it was; the label still
@@ -58,7 +59,16 @@ void DialogModel::SelectMusicKind(int index) {
 
 void DialogModel::ChooseMusicFile(int32_t result, std::string_view fileBuffer) {
     if (result <= 0) return;
-    settings_.MusicFile = std::string(fileBuffer.substr(0, fileBuffer.find('\0')));
+    std::string path(fileBuffer.substr(0, fileBuffer.find('\0')));
+    if (!startup::SurvivesSettingsFile(path)) {
+        auto shortPath = files_.ShortPath(path);
+        if (!shortPath || !startup::SurvivesSettingsFile(*shortPath)) {
+            notice_ = kUnsavableFileName;
+            return;
+        }
+        path = *shortPath;
+    }
+    settings_.MusicFile = path;
     fileCaption_ = settings_.MusicFile;
 }
 
@@ -68,7 +78,7 @@ void DialogModel::ScrollTo(int value) {
 }
 
 void DialogModel::SaveSettings(std::string_view trackText) {
-    settings_.MusicRepeat = TrackFromText(trackText, settings_.MusicRepeat);
+    settings_.MusicRepeat = TrackFromText(trackText, settings_.MusicRepeat, numbers_);
     startup::WriteSettings(files_, programFolder_, static_cast<int16_t>(scrollValue_), settings_);
 }
 

@@ -4,6 +4,7 @@
 // Windows side puts the values into the controls and forwards the user's actions.
 #pragma once
 
+#include "framework/conversions.h"
 #include "framework/file_port.h"
 #include "startup/settings.h"
 
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace dialog {
@@ -25,6 +27,9 @@ inline constexpr int kPetalPageStep = 50;
 inline constexpr int kPetalBarStart = 100;  // what the bar holds until load sets it
 
 inline constexpr int kMusicKinds = 3;  // 0 none, 1 audio CD, 2 music file
+
+inline constexpr const char* kUnsavableFileName =
+    "このファイルの名前は保存できません。\n名前にほかの文字を使ったファイルを選んでください。";
 
 // The open-file request of the "..." button. The filter is one description and one
 // pattern, each ending in NUL, the list ending in a second NUL.
@@ -49,11 +54,13 @@ std::string TrackText(int16_t track);
 // The track number saved for a text typed into or picked from the track list: a whole
 // number text rounded to the nearest integer (halves to even), 0 for anything that is
 // not a number, the previous number when it does not fit 16 bits.
-int16_t TrackFromText(std::string_view text, int16_t previous);
+int16_t TrackFromText(std::string_view text, int16_t previous, const fw::NumberFormat& numbers = {});
 
 class DialogModel {
 public:
-    DialogModel(startup::SaverSettings& settings, fw::FilePort& files, std::string programFolder);
+    // Numbers typed into the track list are read with the user's separators.
+    DialogModel(startup::SaverSettings& settings, fw::FilePort& files, std::string programFolder,
+                fw::NumberFormat numbers = {});
 
     // Puts the settings into the controls' values.
     void Load();
@@ -64,7 +71,12 @@ public:
 
     // The open-file dialog returned: result as the call returned it, fileBuffer the
     // whole buffer (the path runs up to its first NUL). 0 is a cancel or a failure.
+    // A path the settings file cannot hold is taken in its short form when that one
+    // fits; otherwise the previous choice stays and a notice for the user is left.
     void ChooseMusicFile(int32_t result, std::string_view fileBuffer);
+
+    // What the user must be told, once; empty when nothing.
+    std::string TakeNotice() { return std::exchange(notice_, std::string()); }
 
     // The petal bar moved: to an absolute value (thumb, ends) or by steps (arrows,
     // track). The value stays inside the bar's range; the label follows.
@@ -91,12 +103,14 @@ private:
     startup::SaverSettings& settings_;
     fw::FilePort& files_;
     std::string programFolder_;
+    fw::NumberFormat numbers_;
 
     int scrollValue_ = kPetalBarStart;
     std::string petalLabel_ = "9999";
     std::array<bool, kMusicKinds> chosen_{};
     std::string trackText_;
     std::string fileCaption_;
+    std::string notice_;
 };
 
 }  // namespace dialog

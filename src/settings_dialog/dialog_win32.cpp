@@ -1,46 +1,26 @@
 // The settings dialog "Flutteraの設定": the form, the panel Pic_1, the track list, the
-// petal bar and the Command buttons; the load sequence, the ways to close, the file
-// chooser and the link. What the controls show and what the user's actions change is
+// petal bar and the Command buttons; the load sequence and the ways to close (what the
+// user does is handled in dialog_input_win32.cpp). What the controls show and what the user's actions change is
 // decided by DialogModel; the surfaces (surface_win32) paint the gradient, the texture
 // and the controls that have no window.
 #include "settings_dialog/dialog_win32.h"
 
-#include "button/command_win32.h"
 #include "framework/adapters_win32.h"
-#include "framework/window_win32.h"
 #include "resource_ids.h"
-#include "settings_dialog/controls.h"
 #include "settings_dialog/dialog_font_win32.h"
-#include "settings_dialog/dialog_model.h"
-#include "settings_dialog/drawing.h"
+#include "settings_dialog/dialog_window_win32.h"
 #include "settings_dialog/layout.h"
-#include "settings_dialog/surface_win32.h"
 #include "startup/settings.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
-#include <shellapi.h>
-
-#include <array>
-#include <cstring>
-#include <optional>
-#include <string>
-#include <vector>
 
 namespace dialog {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"FlutteraSettings";
 constexpr wchar_t kPanelClass[] = L"FlutteraPanel";
-constexpr UINT kCloseMessage = WM_APP + 1;  // closes once the click that asked has returned
-constexpr int kFirstControlId = 100;        // child id = kFirstControlId + place in the table
-constexpr int kTrackListShown = 8;          // entries the open track list shows at once
-
-bool Named(const ControlSpec& c, const char* name, int index = kNoIndex) {
-    return std::strcmp(c.name, name) == 0 && c.index == index;
-}
-
-RECT RectOf(const ControlSpec& c) { return RECT{c.left, c.top, c.left + c.width, c.top + c.height}; }
+constexpr int kFirstControlId = 100;  // child id = kFirstControlId + place in the table
+constexpr int kTrackListShown = 8;    // entries the open track list shows at once
 
 // The closed track list takes its height from its font; the table's height is reached by
 // the height of the selection field. How the two relate differs between systems, so the
@@ -62,86 +42,13 @@ void HoldComboHeight(HWND combo, int height) {
     }
 }
 
-class SettingsDialog final : public SurfaceHost {
-public:
-    SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
-                   const std::string& programFolder);
-    ~SettingsDialog();
-
-    void Run();
-
-    // SurfaceHost.
-    std::optional<LRESULT> OnSurfaceMessage(Surface& surface, UINT msg, WPARAM wp, LPARAM lp) override;
-    void DrawWindowless(HDC dc, const char* parent) const override {
-        dialog::DrawWindowless(dc, windowless_, parent, fonts_);
-    }
-    void OnWindowlessClick(const ControlSpec& c) override;
-    bool Busy() const override { return busy_; }
-    HCURSOR HandCursor() const override { return hand_; }
-
-private:
-    bool CreateWindows();
-    void CreateChild(const ControlSpec& c, size_t place);
-    HWND ParentOf(const ControlSpec& c) const;
-    void Load();
-    void InitButtons();
-    void TileTexture(Surface& target, const ControlSpec& targetSpec);
-    void OnResize();
-    void Show();
-    void MessageLoop();
-    bool MoveFocus(bool forward);
-    void FocusStop(const ControlSpec& c);
-    const ControlSpec* StopOf(HWND focus) const;
-
-    void OnScroll(WPARAM wp, HWND bar);
-    void ShowPetalLabel();
-    void ShowIndicators();
-    void ShowFileLabel();
-    void ChooseMusicFile();
-    void OpenHomePage();
-    void Save();
-    void RequestClose() { PostMessageW(form_.hwnd(), kCloseMessage, 0, 0); }
-    void Close();
-
-    WindowlessControl* FindWindowless(const char* name, int index = kNoIndex);
-    void Invalidate(const WindowlessControl& w, bool toRightEdge = false);
-
-    fw::SystemHooksPort& sys_;
-    startup::HookState& hooks_;
-    DialogModel model_;
-
-    Surface form_;
-    Surface panel_;  // Pic_1
-    HWND trackList_ = nullptr;
-    HWND petalBar_ = nullptr;
-    std::vector<WindowlessControl> windowless_;
-    std::vector<std::pair<const ControlSpec*, HWND>> windows_;  // every windowed control made
-
-    // Pic_Mbl's picture, and the pictures of Img_Ra(0) and Img_Ra(1).
-    fw::win::RetainedPicture texture_;
-    fw::win::RetainedPicture optionOff_;
-    fw::win::RetainedPicture optionOn_;
-
-    LabelFonts fonts_;
-    HICON icon_ = nullptr;
-    HICON smallIcon_ = nullptr;
-    HCURSOR hand_ = nullptr;
-
-    // Cmd_Can, Cmd_Set, Cmd_BGM, as the dialog stores them.
-    std::array<button::CommandControl, 3> buttons_;
-
-    HWND savedFocus_ = nullptr;
-    bool loaded_ = false;
-    bool busy_ = false;  // the hourglass while the browser starts
-    bool closing_ = false;
-    bool closed_ = false;
-};
+}  // namespace
 
 // --- SettingsDialog: windows ---------------------------------------------------------
 
 SettingsDialog::SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
-                               const std::string& programFolder)
-    : sys_(sys), hooks_(hooks), model_(startup::Settings(), files, programFolder), form_(*this, nullptr),
+                               const std::string& programFolder, const fw::NumberFormat& numbers)
+    : sys_(sys), hooks_(hooks), model_(startup::Settings(), files, programFolder, numbers), form_(*this, nullptr),
       panel_(*this, "Pic_1") {
     for (const ControlSpec& c : Controls())
         if (IsWindowless(c)) windowless_.push_back({&c, fw::win::Widen(c.caption), nullptr});
@@ -367,209 +274,9 @@ void SettingsDialog::Save() {
     model_.SaveSettings(fw::win::Narrow(text));
 }
 
-// --- Focus and the message loop ------------------------------------------------------------
-
-const ControlSpec* SettingsDialog::StopOf(HWND focus) const {
-    // The focus may sit in a part of a control (the track list's edit field).
-    for (HWND h = focus; h && h != form_.hwnd(); h = GetParent(h))
-        for (const auto& [control, hwnd] : windows_)
-            if (hwnd == h && TakesFocus(*control)) return control;
-    return nullptr;
-}
-
-void SettingsDialog::FocusStop(const ControlSpec& c) {
-    for (const auto& [control, hwnd] : windows_) {
-        if (control != &c) continue;
-        SetFocus(hwnd);
-        // As the dialog manager does: text taken by Tab is selected whole.
-        HWND focus = GetFocus();
-        if (focus && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL))
-            SendMessageW(focus, EM_SETSEL, 0, -1);
-        return;
-    }
-}
-
-bool SettingsDialog::MoveFocus(bool forward) {
-    const ControlSpec* next = NextTabStop(StopOf(GetFocus()), forward, [this](const ControlSpec& c) {
-        for (const auto& [control, hwnd] : windows_)
-            if (control == &c) return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd);
-        return false;
-    });
-    if (!next) return false;
-    FocusStop(*next);
-    return true;
-}
-
-void SettingsDialog::MessageLoop() {
-    MSG msg;
-    while (!closed_) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for whoever loops next
-            break;
-        }
-        // Tab and Shift+Tab walk the controls in the dialog's tab order, unless the
-        // control with the focus wants the key itself.
-        if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && form_.hwnd() &&
-            (msg.hwnd == form_.hwnd() || IsChild(form_.hwnd(), msg.hwnd))) {
-            const LRESULT code = SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
-            if (!(code & (DLGC_WANTTAB | DLGC_WANTALLKEYS))) {
-                MoveFocus(GetKeyState(VK_SHIFT) >= 0);
-                continue;
-            }
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-// --- Messages ------------------------------------------------------------------------------
-
-std::optional<LRESULT> SettingsDialog::OnSurfaceMessage(Surface& surface, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_HSCROLL && lp && reinterpret_cast<HWND>(lp) == petalBar_) {
-        OnScroll(wp, petalBar_);
-        return 0;
-    }
-    if (&surface != &form_) return std::nullopt;
-    switch (msg) {
-    case WM_SIZE:
-        OnResize();
-        return 0;
-    case WM_CLOSE:  // the close box, Alt+F4
-    case kCloseMessage:
-        Close();
-        return 0;
-    case WM_DESTROY:
-        closed_ = true;
-        return 0;
-    case WM_ACTIVATE:
-        // A plain window would take the focus itself on activation; the control that had
-        // it gets it back instead.
-        if (LOWORD(wp) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            if (focus && IsChild(form_.hwnd(), focus)) savedFocus_ = focus;
-        } else if (savedFocus_ && IsWindow(savedFocus_) && IsChild(form_.hwnd(), savedFocus_)) {
-            SetFocus(savedFocus_);
-        }
-        return 0;
-    }
-    return std::nullopt;
-}
-
-void SettingsDialog::OnScroll(WPARAM wp, HWND bar) {
-    bool track = false;
-    switch (LOWORD(wp)) {
-    case SB_LINELEFT: model_.ScrollLines(-1); break;
-    case SB_LINERIGHT: model_.ScrollLines(1); break;
-    case SB_PAGELEFT: model_.ScrollPages(-1); break;
-    case SB_PAGERIGHT: model_.ScrollPages(1); break;
-    case SB_LEFT: model_.ScrollTo(kPetalMin); break;
-    case SB_RIGHT: model_.ScrollTo(kPetalMax); break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-        // The 32-bit position, not the 16 bits the message carries.
-        SCROLLINFO si{};
-        si.cbSize = sizeof(si);
-        si.fMask = SIF_TRACKPOS;
-        GetScrollInfo(bar, SB_CTL, &si);
-        model_.ScrollTo(si.nTrackPos);
-        track = LOWORD(wp) == SB_THUMBTRACK;
-        break;
-    }
-    default:
-        return;  // SB_ENDSCROLL
-    }
-    // While the thumb is dragged the bar draws it where the mouse is.
-    if (!track) SetScrollPos(bar, SB_CTL, model_.ScrollValue(), TRUE);
-    ShowPetalLabel();
-}
-
-void SettingsDialog::OnWindowlessClick(const ControlSpec& c) {
-    if (std::strcmp(c.name, "Img_BGM") == 0 || std::strcmp(c.name, "lbl_BGM") == 0) {
-        model_.SelectMusicKind(c.index);
-        ShowIndicators();
-    } else if (Named(c, "lbl_URL")) {
-        OpenHomePage();
-    }
-}
-
-// --- What the controls show ------------------------------------------------------------------
-
-void SettingsDialog::Invalidate(const WindowlessControl& w, bool toRightEdge) {
-    HWND parent = ParentOf(*w.control);
-    RECT rc = RectOf(*w.control);
-    if (toRightEdge) {
-        RECT client{};
-        GetClientRect(parent, &client);
-        rc.right = client.right;
-    }
-    InvalidateRect(parent, &rc, FALSE);
-}
-
-void SettingsDialog::ShowPetalLabel() {
-    if (auto* w = FindWindowless("lbl_Fast")) {
-        w->text = fw::win::Widen(model_.PetalLabel());
-        Invalidate(*w, true);  // sized to its text: the old text may have been longer
-    }
-}
-
-void SettingsDialog::ShowIndicators() {
-    for (int i = 0; i < kMusicKinds; ++i) {
-        if (auto* w = FindWindowless("Img_BGM", i)) {
-            w->picture = model_.IndicatorChosen(i) ? &optionOn_ : &optionOff_;
-            Invalidate(*w);
-        }
-    }
-}
-
-void SettingsDialog::ShowFileLabel() {
-    if (auto* w = FindWindowless("lbl_Fname")) {
-        w->text = fw::win::Widen(model_.FileLabelText());
-        Invalidate(*w);
-    }
-}
-
-// --- Actions -------------------------------------------------------------------------------
-
-void SettingsDialog::ChooseMusicFile() {
-    const OpenFileRequest& request = MusicFileRequest();
-    // The filter holds NULs of its own: it is converted over its whole length.
-    const std::wstring filter = fw::win::Widen(request.filter);
-    const std::wstring title = fw::win::Widen(request.title);
-    std::wstring file(request.fileBufferChars, L'\0');
-    std::wstring fileTitle(request.fileTitleBufferChars, L'\0');
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
-    ofn.hwndOwner = form_.hwnd();
-    ofn.hInstance = GetModuleHandleW(nullptr);
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = request.filterIndex;
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = request.fileBufferChars;
-    ofn.lpstrFileTitle = fileTitle.data();
-    ofn.nMaxFileTitle = request.fileTitleBufferChars;
-    ofn.lpstrTitle = title.c_str();
-    ofn.Flags = request.flags;
-    const BOOL result = GetOpenFileNameW(&ofn);
-    model_.ChooseMusicFile(result, fw::win::Narrow(file));
-    ShowFileLabel();
-}
-
-void SettingsDialog::OpenHomePage() {
-    const WindowlessControl* link = FindWindowless("lbl_URL");
-    if (!link) return;
-    busy_ = true;
-    SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    ShellExecuteW(form_.hwnd(), L"open", fw::win::Widen(link->control->caption).c_str(), L"", L"", SW_SHOWNORMAL);
-    busy_ = false;
-    SetCursor(LoadCursor(nullptr, IDC_ARROW));
-}
-
-}  // namespace
-
 void ShowSettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
-                        const std::string& programFolder) {
-    SettingsDialog dialog(sys, hooks, files, programFolder);
+                        const std::string& programFolder, const fw::NumberFormat& numbers) {
+    SettingsDialog dialog(sys, hooks, files, programFolder, numbers);
     dialog.Run();
 }
 

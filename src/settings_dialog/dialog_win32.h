@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/conversions.h"
 #include "framework/file_port.h"
 #include "framework/ports.h"
 #include "startup/hooks.h"
@@ -9,8 +10,8 @@
 namespace dialog {
 
 // Shows the settings dialog modally over the process-wide settings; returns when it has
-// closed.
+// closed. Numbers typed by the user are read with the user's separators.
 void ShowSettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
-                        const std::string& programFolder);
+                        const std::string& programFolder, const fw::NumberFormat& numbers);
 
 }  // namespace dialog

@@ -20,7 +20,7 @@ std::optional<fw::WindowId> PreviewParent(std::string_view commandLine) {
     return std::nullopt;
 }
 
-int16_t PixelsToTwips(int32_t pixels, int32_t twipsPerPixel) {
+int16_t PixelsToTwips(int64_t pixels, int32_t twipsPerPixel) {
     double twips = static_cast<double>(pixels) * twipsPerPixel;
     if (auto v = fw::ToInt16(twips)) return *v;
     return twips < 0 ? std::numeric_limits<int16_t>::min() : std::numeric_limits<int16_t>::max();
@@ -39,8 +39,9 @@ void RunPreview(StartupPlatform& platform, const std::string& commandLine) {
     const int32_t ty = platform.TwipsPerPixelY() > 0 ? platform.TwipsPerPixelY() : 15;
     PreviewPlacement p;
     p.parent = *parent;
-    p.widthTwips = PixelsToTwips(r.right - r.left, tx);
-    p.heightTwips = PixelsToTwips(r.bottom - r.top, ty);
+    // In 64 bits: a host rectangle wider than 32 bits can hold is clamped, not wrapped.
+    p.widthTwips = PixelsToTwips(int64_t{r.right} - r.left, tx);
+    p.heightTwips = PixelsToTwips(int64_t{r.bottom} - r.top, ty);
     p.imageWidth = p.widthTwips / tx;
     p.imageHeight = p.heightTwips / ty;
     platform.ShowPreview(p);

@@ -55,7 +55,7 @@ std::string ModeLetter(std::string_view commandLine);
 std::optional<fw::WindowId> PreviewParent(std::string_view commandLine);
 
 // A pixel length in twips, rounded; lengths beyond the 16-bit twip range are clamped.
-int16_t PixelsToTwips(int32_t pixels, int32_t twipsPerPixel);
+int16_t PixelsToTwips(int64_t pixels, int32_t twipsPerPixel);
 
 void SaverMain(StartupPlatform& platform, fw::SystemHooksPort& sys, HookState& state);
 

@@ -29,14 +29,14 @@ std::string Cut128(const std::string& utf8) {
 
 // A number key: floor of the whole-text value, kept as it was when it is not a number
 // or does not fit 16 bits. Empty text gives the default.
-void ReadNumber(fw::FilePort& files, const std::string& file, const char* key, int16_t emptyValue,
-                int16_t& field) {
+void ReadNumber(fw::FilePort& files, const std::string& file, const fw::NumberFormat& numbers, const char* key,
+                int16_t emptyValue, int16_t& field) {
     std::string text = ReadIniValue(files, kSection, key, file);
     if (text.empty()) {
         field = emptyValue;
         return;
     }
-    auto value = fw::ParseNumber(text);
+    auto value = fw::ParseNumber(text, numbers);
     if (!value) return;
     auto whole = fw::ToInt16(fw::Floor(*value));
     if (whole) field = *whole;
@@ -66,6 +66,8 @@ void WriteIniValue(fw::FilePort& files, const std::string& section, const std::s
                                   fw::Utf8ToCp932(value)));
 }
 
+bool SurvivesSettingsFile(const std::string& text) { return fw::Cp932ToUtf8(fw::Utf8ToCp932(text)) == text; }
+
 bool FileExists(fw::FilePort& files, const std::string& path) {
     std::string p = path;
     if (!p.empty() && p.back() == '\\') p.pop_back();
@@ -73,11 +75,12 @@ bool FileExists(fw::FilePort& files, const std::string& path) {
     return files.CanOpenForReading(p);
 }
 
-void LoadSettings(fw::FilePort& files, const std::string& programFolder, SaverSettings& s) {
+void LoadSettings(fw::FilePort& files, const std::string& programFolder, SaverSettings& s,
+                  const fw::NumberFormat& numbers) {
     const std::string file = SettingsFilePath(programFolder);
-    ReadNumber(files, file, kKeyPetalCount, kDefaultPetalCount, s.PetalCount);
-    ReadNumber(files, file, kKeyMusicKind, 0, s.MusicKind);
-    ReadNumber(files, file, kKeyMusicRepeat, 0, s.MusicRepeat);
+    ReadNumber(files, file, numbers, kKeyPetalCount, kDefaultPetalCount, s.PetalCount);
+    ReadNumber(files, file, numbers, kKeyMusicKind, 0, s.MusicKind);
+    ReadNumber(files, file, numbers, kKeyMusicRepeat, 0, s.MusicRepeat);
     std::string music = ReadIniValue(files, kSection, kKeyMusicFile, file);
     if (!music.empty() && FileExists(files, music)) {
         s.MusicFile = music;

@@ -1,6 +1,7 @@
 // The four persisted settings and the file that keeps them beside the program.
 #pragma once
 
+#include "framework/conversions.h"
 #include "framework/file_port.h"
 
 #include <cstdint>
@@ -36,11 +37,17 @@ std::string ReadIniValue(fw::FilePort& files, const std::string& section, const 
 void WriteIniValue(fw::FilePort& files, const std::string& section, const std::string& key,
                    const std::string& value, const std::string& file);
 
+// True when the text comes back unchanged from the settings file, which is Shift-JIS
+// whatever the system: a name with letters Shift-JIS lacks would come back with "?".
+bool SurvivesSettingsFile(const std::string& text);
+
 // True when the path (without one trailing "\") opens for reading.
 bool FileExists(fw::FilePort& files, const std::string& path);
 
-// Fills the record from the settings file with its defaults and checks.
-void LoadSettings(fw::FilePort& files, const std::string& programFolder, SaverSettings& settings);
+// Fills the record from the settings file with its defaults and checks. Numbers are
+// read with the user's separators.
+void LoadSettings(fw::FilePort& files, const std::string& programFolder, SaverSettings& settings,
+                  const fw::NumberFormat& numbers = {});
 
 // Writes the four keys in their order, each number in the number form.
 void WriteSettings(fw::FilePort& files, const std::string& programFolder, int16_t petalCount,

@@ -39,6 +39,14 @@ class Startup(unittest.TestCase):
         self.assertEqual(p.returncode, 0)
         self.assertFalse(self.s.windows(SAVER))
 
+    def test_a_full_width_slash_runs_the_saver(self):
+        # As typed on a Japanese keyboard: the switch letter is still the second character.
+        p = self.s.start_scr("／s", env={"LC_ALL": "ja_JP.UTF-8"})
+        self.assertTrue(self.s.wait_window(SAVER), "no saver window")
+        self.assertTrue(self.s.wait_focus(SAVER), "the saver window never got the focus")
+        self.s.key("space")
+        self.assertEqual(p.wait(timeout=5), 0)
+
     def test_empty_command_line_runs_the_saver(self):
         p = self.s.start_scr()
         self.assertTrue(self.s.wait_window(SAVER), "no saver window")

@@ -1,6 +1,6 @@
 #include "display/saver.h"
 
-#include "music/sim/media_sim.h"
+#include "support/media_sim.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>

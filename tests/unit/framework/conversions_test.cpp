@@ -1,4 +1,5 @@
 #include "framework/conversions.h"
+#include "framework/ports.h"
 
 #include <gtest/gtest.h>
 
@@ -57,9 +58,35 @@ TEST(ParseNumber, AcceptsWholeNumbersOnly) {
 }
 
 TEST(ParseNumber, FollowsTheUsersSeparators) {
-    fw::NumberFormat german{',', '.'};
+    fw::NumberFormat german{",", "."};
     EXPECT_DOUBLE_EQ(fw::ParseNumber("2,5", german).value(), 2.5);
     EXPECT_DOUBLE_EQ(fw::ParseNumber("1.000,5", german).value(), 1000.5);
+}
+
+// The separators as the system reports them for the user.
+struct FakeLocale : fw::LocalePort {
+    std::string decimal, group;
+    FakeLocale(std::string d, std::string g) : decimal(std::move(d)), group(std::move(g)) {}
+    std::string DecimalSeparator() override { return decimal; }
+    std::string GroupSeparator() override { return group; }
+};
+
+TEST(ParseNumber, SeparatorsComeFromTheUsersLocale) {
+    struct Case { const char* decimal; const char* group; const char* in; std::optional<double> out; } cases[] = {
+        {",", ".", "12,9", 12.9},
+        {",", ".", "1.000,5", 1000.5},
+        {",", ".", "12.9", 129},               // a group separator there
+        {",", "\u00a0", "1\u00a02,5", 12.5},   // separators of more than one byte
+        {"\u066b", "\u066c", "3\u066b5", 3.5},
+        {"", "", "2.5", 2.5},                  // none given: the usual ones
+        {",", ",", "1,5", 1.5},                // one sign for both: it is the decimal one
+        {",", "", "1,000", 1.0},
+        {"5", "0", "150", 150},                // digits cannot separate
+    };
+    for (const auto& c : cases) {
+        FakeLocale locale(c.decimal, c.group);
+        EXPECT_EQ(fw::ParseNumber(c.in, fw::UserNumberFormat(locale)), c.out) << c.in << " " << c.decimal;
+    }
 }
 
 TEST(NumberText, NumberFormHasALeadingBlankUnlessNegative) {
@@ -79,6 +106,13 @@ TEST(Text, SubstringsByOneBasedPosition) {
     EXPECT_EQ(fw::Right("song.mp3", 3), "mp3");
     EXPECT_EQ(fw::Right("ab", 3), "ab");
     EXPECT_EQ(fw::UpperAscii("SONG.Wav"), "SONG.WAV");
+    // Positions count characters, not the bytes of their UTF-8 form.
+    EXPECT_EQ(fw::Mid("／p 1234", 4), "1234");
+    EXPECT_EQ(fw::Mid("／s", 2, 1), "s");
+    EXPECT_EQ(fw::Mid("あいう", 2, 1), "い");
+    EXPECT_EQ(fw::Mid("あいう", 3), "う");
+    EXPECT_EQ(fw::Mid("あ", 2), "");
+    EXPECT_EQ(fw::Right("曲.ｍｐ３", 3), "ｍｐ３");
 }
 
 }  // namespace

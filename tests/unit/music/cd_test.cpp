@@ -1,5 +1,5 @@
 #include "music/saver_music.h"
-#include "music/sim/media_sim.h"
+#include "support/media_sim.h"
 #include "script_port.h"
 
 #include <gtest/gtest.h>

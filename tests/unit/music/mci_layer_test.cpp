@@ -1,5 +1,5 @@
 #include "music/bgm.h"
-#include "music/sim/media_sim.h"
+#include "support/media_sim.h"
 
 #include <gtest/gtest.h>
 

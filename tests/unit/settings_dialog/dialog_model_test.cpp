@@ -137,6 +137,26 @@ TEST(MusicChoice, CancelledOrFailedChooserKeepsThePreviousFile) {
     }
 }
 
+TEST(MusicChoice, ANameShiftJisCannotHoldIsStoredShortOrRefused) {
+    const std::string jose = "C:\\Users\\José\\a.mp3";
+    struct Case { std::string chosen, shortForm, stored; bool told; } cases[] = {
+        {jose, "C:\\Users\\JOS~1\\a.mp3", "C:\\Users\\JOS~1\\a.mp3", false},  // the short form
+        {jose, "", "C:\\old.wav", true},                 // no short form: kept, and the user is told
+        {jose, jose, "C:\\old.wav", true},               // a short form that is the long one
+        {"C:\\曲\\桜.mp3", "", "C:\\曲\\桜.mp3", false},  // Shift-JIS holds it as it is
+    };
+    for (const auto& c : cases) {
+        Dialog d(Stored(300, 2, 0, "C:\\old.wav"));
+        if (!c.shortForm.empty()) d.files.shortPaths[c.chosen] = c.shortForm;
+        d.model.ChooseMusicFile(1, c.chosen);
+        EXPECT_EQ(d.settings.MusicFile, c.stored) << c.chosen;
+        EXPECT_EQ(d.model.FileCaption(), c.stored);
+        const std::string notice = d.model.TakeNotice();
+        EXPECT_EQ(!notice.empty(), c.told) << c.chosen;
+        EXPECT_EQ(d.model.TakeNotice(), "");  // told once
+    }
+}
+
 TEST(MusicChoice, OpenFileRequest) {
     const auto& r = dialog::MusicFileRequest();
     EXPECT_EQ(r.filter, std::string("BGMﾌｧｲﾙ (MP3 WAV)") + '\0' + "*.MP3;*.WAV" + '\0' + '\0');
@@ -191,6 +211,15 @@ TEST(SaveSettings, TrackTextToTrackNumber) {
         d.model.SaveSettings(c.text);
         EXPECT_EQ(d.files.files[kIni], FileFor(" 300", " 1", c.written, "")) << "[" << c.text << "]";
     }
+}
+
+TEST(SaveSettings, TrackTextFollowsTheUsersSeparators) {
+    startup::SaverSettings settings = Stored(300, 1, 0, "");
+    fakes::Files files;
+    dialog::DialogModel model(settings, files, kFolder, fw::NumberFormat{",", "."});
+    model.Load();
+    model.SaveSettings("3,5");
+    EXPECT_EQ(files.files[kIni], FileFor(" 300", " 1", " 4", ""));
 }
 
 TEST(SaveSettings, RightAfterLoadWritesBackTheLoadedValues) {

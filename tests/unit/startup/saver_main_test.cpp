@@ -66,6 +66,11 @@ TEST(SaverMain, ModeTable) {
         {"/p 1234", {"Preview 1234"}, false},
         {"/p:1234", {"Preview 1234"}, false},
         {"/P1234", {"Preview 234"}, false},
+        // A full-width slash is one character, as typed on a Japanese keyboard.
+        {"／s", {"LoadSettings", "Saver"}, true},
+        {"／c", {"LoadSettings", "Dialog", "End"}, false},
+        {"／p 1234", {"Preview 1234"}, false},
+        {"／a", {"LoadSettings", "End"}, false},
     };
     for (const auto& c : cases) {
         Startup r;
@@ -111,6 +116,11 @@ TEST(SaverMain, PreviewIsSizedToItsHost) {
     wide.Go("/p 77");
     EXPECT_EQ(wide.platform.placement.widthTwips, 32767);
     EXPECT_EQ(wide.platform.placement.imageWidth, 32767 / 15);
+
+    Startup huge;  // a width beyond 32 bits of pixels
+    huge.platform.hostRect = {-2000000000, 0, 2000000000, 100};
+    huge.Go("/p 77");
+    EXPECT_EQ(huge.platform.placement.widthTwips, 32767);
 }
 
 TEST(SaverMain, PreviewParentNumbers) {

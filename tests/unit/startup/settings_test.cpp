@@ -55,6 +55,17 @@ TEST(LoadSettings, PetalCountValues) {
     }
 }
 
+TEST(LoadSettings, NumbersFollowTheUsersSeparators) {
+    const fw::NumberFormat comma{",", "."};
+    fakes::Files files;
+    files.files[kIni] = FileWith("花びらの数=12,9\r\nBGM区分=1.000\r\nBGMﾘﾋﾟｰﾄ=2,5\r\n");
+    startup::SaverSettings s;
+    startup::LoadSettings(files, kFolder, s, comma);
+    EXPECT_EQ(s.PetalCount, 12);
+    EXPECT_EQ(s.MusicKind, 1000);
+    EXPECT_EQ(s.MusicRepeat, 2);
+}
+
 TEST(LoadSettings, AFailedConversionKeepsThePreviousValue) {
     fakes::Files files;
     files.files[kIni] = FileWith("花びらの数=abc\r\nBGM区分=x\r\nBGMﾘﾋﾟｰﾄ=99999\r\n");

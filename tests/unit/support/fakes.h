@@ -18,6 +18,7 @@ public:
     std::set<std::string> folders;
     std::set<std::string> unreadable;  // exists, but cannot be opened or read
     std::set<std::string> readOnly;    // exists or not, cannot be written
+    std::map<std::string, std::string> shortPaths;
     int writes = 0;
 
     std::optional<std::string> ReadAll(const std::string& path) override {
@@ -34,6 +35,11 @@ public:
     }
     bool CanOpenForReading(const std::string& path) override {
         return files.count(path) && !unreadable.count(path) && !folders.count(path);
+    }
+    std::optional<std::string> ShortPath(const std::string& path) override {
+        auto it = shortPaths.find(path);
+        if (it == shortPaths.end()) return std::nullopt;
+        return it->second;
     }
 };
 

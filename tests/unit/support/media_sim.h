@@ -1,5 +1,4 @@
-// A media system in software, for machines without the Windows media control interface
-// (and for the tests): an interpreter for the command strings the music module sends,
+// A media system in software, for the tests: an interpreter for the command strings the music module sends,
 // with an audio-CD drive ("cdaudio"), MP3 files opened as "MPEGVideo" devices, and a
 // sound player. Time passes only when Advance is called.
 //

@@ -1,4 +1,4 @@
-#include "music/sim/media_sim.h"
+#include "support/media_sim.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,0 +1,105 @@
+// The settings dialog's window object, shared by the two files that make it up:
+// dialog_win32.cpp makes its windows, loads, shows and closes it; dialog_input_win32.cpp
+// handles what the user does and what the controls show.
+#pragma once
+
+#include "button/command_win32.h"
+#include "framework/ports.h"
+#include "framework/window_win32.h"
+#include "settings_dialog/controls.h"
+#include "settings_dialog/dialog_model.h"
+#include "settings_dialog/drawing.h"
+#include "settings_dialog/surface_win32.h"
+#include "startup/hooks.h"
+
+#include <array>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace dialog {
+
+inline constexpr UINT kCloseMessage = WM_APP + 1;  // closes once the click that asked has returned
+
+inline bool Named(const ControlSpec& c, const char* name, int index = kNoIndex) {
+    return std::strcmp(c.name, name) == 0 && c.index == index;
+}
+
+class SettingsDialog final : public SurfaceHost {
+public:
+    SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
+                   const std::string& programFolder, const fw::NumberFormat& numbers);
+    ~SettingsDialog();
+
+    void Run();
+
+    // SurfaceHost.
+    std::optional<LRESULT> OnSurfaceMessage(Surface& surface, UINT msg, WPARAM wp, LPARAM lp) override;
+    void DrawWindowless(HDC dc, const char* parent) const override {
+        dialog::DrawWindowless(dc, windowless_, parent, fonts_);
+    }
+    void OnWindowlessClick(const ControlSpec& c) override;
+    bool Busy() const override { return busy_; }
+    HCURSOR HandCursor() const override { return hand_; }
+
+private:
+    bool CreateWindows();
+    void CreateChild(const ControlSpec& c, size_t place);
+    HWND ParentOf(const ControlSpec& c) const;
+    void Load();
+    void InitButtons();
+    void TileTexture(Surface& target, const ControlSpec& targetSpec);
+    void OnResize();
+    void Show();
+    void MessageLoop();
+    bool MoveFocus(bool forward);
+    void FocusStop(const ControlSpec& c);
+    const ControlSpec* StopOf(HWND focus) const;
+
+    void OnScroll(WPARAM wp, HWND bar);
+    void ShowPetalLabel();
+    void ShowIndicators();
+    void ShowFileLabel();
+    void ChooseMusicFile();
+    void OpenHomePage();
+    void Save();
+    void RequestClose() { PostMessageW(form_.hwnd(), kCloseMessage, 0, 0); }
+    void Close();
+
+    WindowlessControl* FindWindowless(const char* name, int index = kNoIndex);
+    void Invalidate(const WindowlessControl& w, bool toRightEdge = false);
+
+    fw::SystemHooksPort& sys_;
+    startup::HookState& hooks_;
+    DialogModel model_;
+
+    Surface form_;
+    Surface panel_;  // Pic_1
+    HWND trackList_ = nullptr;
+    HWND petalBar_ = nullptr;
+    std::vector<WindowlessControl> windowless_;
+    std::vector<std::pair<const ControlSpec*, HWND>> windows_;  // every windowed control made
+
+    // Pic_Mbl's picture, and the pictures of Img_Ra(0) and Img_Ra(1).
+    fw::win::RetainedPicture texture_;
+    fw::win::RetainedPicture optionOff_;
+    fw::win::RetainedPicture optionOn_;
+
+    LabelFonts fonts_;
+    HICON icon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+    HCURSOR hand_ = nullptr;
+
+    // Cmd_Can, Cmd_Set, Cmd_BGM, as the dialog stores them.
+    std::array<button::CommandControl, 3> buttons_;
+
+    HWND savedFocus_ = nullptr;
+    bool loaded_ = false;
+    bool busy_ = false;  // the hourglass while the browser starts
+    bool closing_ = false;
+    bool closed_ = false;
+};
+
+}  // namespace dialog

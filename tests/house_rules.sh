@@ -1,0 +1,18 @@
+#!/bin/sh
+# The program's library holds program code only (no test simulator), and every source
+# file of the program stays short enough to read in one sitting.
+# Usage: house_rules.sh LIBRARY SOURCE_DIR
+set -u
+status=0
+if nm -C "$1" | grep -q 'music::sim::'; then
+  echo "the program's library holds the tests' media simulator: $1"
+  status=1
+fi
+for f in $(find "$2" -name '*.cpp' -o -name '*.h'); do
+  n=$(wc -l < "$f")
+  if [ "$n" -gt 450 ]; then
+    echo "$f has $n lines (450 at most: split it where it has a seam)"
+    status=1
+  fi
+done
+exit $status
