@@ -2,7 +2,9 @@
 two-copy loop (the whole snapshot copied and the whole buffer presented each pass), in
 interleaved rounds: each round runs the bare loop, then the benchmark build of the saver
 (Fluttera_bench.scr) with 0, 300 and 500 petals. Prints each run's rate as a ratio of
-the bare loop's rate in the same round, and the medians.
+the bare loop's rate in the same round, and the medians; and, since the rate of a loop
+that runs flat out moves with whatever else the machine runs, also the CPU time per pass
+(the program's and the X server's, from /proc) as a ratio of the bare loop's.
 
 Usage: python3 bench/saver_passes.py [Fluttera_bench.scr] [bare_loop.exe] [seconds] [rounds]
 Environment: FLUTTERA_BENCH_COUNTS (default 0,300,500); FLUTTERA_BENCH_SIZE (1920x1080);
@@ -42,6 +44,31 @@ def load():
     return os.getloadavg()[0]
 
 
+TICK = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_seconds(pids):
+    total = 0
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/stat") as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            total += int(fields[11]) + int(fields[12])
+        except (OSError, IndexError):
+            pass
+    return total / TICK
+
+
+def timed_run(p):
+    """Runs the started program for `seconds`; returns the CPU seconds it and the X server
+    used meanwhile, and how long that was."""
+    pids = [p.pid, s.xvfb.pid]
+    c0, t0 = cpu_seconds(pids), time.monotonic()
+    time.sleep(seconds)
+    c1, t1 = cpu_seconds(pids), time.monotonic()
+    return c1 - c0, t1 - t0
+
+
 s = Session(scr, width=width, height=height).start()
 try:
     picture = f"/tmp/fluttera-bench-desktop-{os.getpid()}.png"
@@ -50,6 +77,7 @@ try:
     bare_stats = os.path.join(s.program_dir, "bare_stats.txt")
     runs = [(c, v) for v in variants for c in counts]
     ratios = {r: [] for r in runs}
+    cpu_ratios = {r: [] for r in runs}
     rates = {r: [] for r in runs}
     extra = {r: [] for r in runs}
     bare_rates = []
@@ -66,15 +94,16 @@ try:
         p = s.start_program(bare)
         if not s.wait_window("Fluttera_BareLoop"):
             raise SystemExit("no bare loop window")
-        time.sleep(seconds)
+        cpu, took = timed_run(p)
         s.key("space")
         p.wait(timeout=30)
         with open(bare_stats) as f:
             passes, ms = (int(v) for v in f.read().split())
         base = passes * 1000.0 / ms
+        base_cpu = cpu / (base * took) * 1e6
         bare_rates.append(base)
         print(f"round {rnd + 1}: bare loop              {passes:7d} passes in {ms / 1000:.2f} s = {base:8.1f}/s"
-              f"  (load {load():.2f})", flush=True)
+              f"  CPU {base_cpu:6.0f} us/pass  (load {load():.2f})", flush=True)
         for run in runs:
             c, v = run
             fresh()
@@ -82,7 +111,7 @@ try:
             p = s.start_scr("/s", env=variant_env(v))
             if not s.wait_window("Vellora_Main"):
                 raise SystemExit("no saver window")
-            time.sleep(seconds)
+            cpu, took = timed_run(p)
             s.key("space")
             p.wait(timeout=30)
             with open(stats) as f:
@@ -91,16 +120,21 @@ try:
             rate = passes * 1000.0 / ms
             rates[run].append(rate)
             ratios[run].append(rate / base)
+            run_cpu = cpu / (rate * took) * 1e6
+            cpu_ratios[run].append(base_cpu / run_cpu)
             extra[run].append(" ".join(lines[1:]))
             print(f"round {rnd + 1}: {rows:4d} rows {v or 'default':>12}  {passes:7d} passes in {ms / 1000:.2f} s "
-                  f"= {rate:8.1f}/s  ratio {rate / base:5.2f}  (load {load():.2f})", flush=True)
+                  f"= {rate:8.1f}/s  ratio {rate / base:5.2f}  CPU {run_cpu:6.0f} us/pass, bare/this "
+                  f"{base_cpu / run_cpu:5.2f}  (load {load():.2f})", flush=True)
             print("         " + extra[run][-1], flush=True)
     print()
     print(f"bare loop: median {statistics.median(bare_rates):.1f} passes/s at {width}x{height}")
-    print("petal rows  presentation  median passes/s  median ratio to bare loop  (ratios per round)")
+    print("petal rows  presentation  median passes/s  median rate ratio to bare loop (per round)"
+          "   median CPU-per-pass ratio, bare/this (per round)")
     for run in runs:
         c, v = run
         print(f"{c + 1:10d}  {v or 'default':>12}  {statistics.median(rates[run]):15.1f}  "
-              f"{statistics.median(ratios[run]):25.2f}  ({', '.join(f'{r:.2f}' for r in ratios[run])})")
+              f"{statistics.median(ratios[run]):6.2f} ({', '.join(f'{r:.2f}' for r in ratios[run])})"
+              f"   {statistics.median(cpu_ratios[run]):6.2f} ({', '.join(f'{r:.2f}' for r in cpu_ratios[run])})")
 finally:
     s.stop()

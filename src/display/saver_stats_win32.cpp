@@ -32,7 +32,10 @@ double MsSinceProcessStart() {
 
 }  // namespace
 
+void PassStats::MarkLoad() { loadMs_ = MsSinceProcessStart(); }
+
 void PassStats::Configure(Compositor& compositor, Presenter& presenter) {
+    loopMs_ = MsSinceProcessStart();
     compositor_ = &compositor;
     const char* mode = std::getenv("FLUTTERA_PRESENT");
     if (mode && std::strcmp(mode, "region") == 0) {
@@ -63,9 +66,11 @@ void PassStats::Write(int rows) {
     const double n = passes_ ? static_cast<double>(passes_) : 1.0;
     char text[512];
     int len = std::snprintf(text, sizeof text,
-                            "%lu %lu %d\r\nfirst_pass_ms %.1f\r\npresent %s rect_cost %lld paced %d\r\n"
+                            "%lu %lu %d\r\n"
+                            "first_pass_ms %.1f window_load_ms %.1f loop_start_ms %.1f\r\n"
+                            "present %s rect_cost %lld paced %d\r\n"
                             "rects_per_pass %.1f pixels_per_pass %.0f\r\n",
-                            passes_, GetTickCount() - firstPass_, rows, firstPassMs_, mode_,
+                            passes_, GetTickCount() - firstPass_, rows, firstPassMs_, loadMs_, loopMs_, mode_,
                             static_cast<long long>(compositor_ ? compositor_->rectCost() : 0), paced_ ? 1 : 0,
                             rects_ / n, pixels_ / n);
     DWORD written = 0;

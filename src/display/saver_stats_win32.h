@@ -17,6 +17,8 @@ namespace display {
 
 class PassStats {
 public:
+    // When the saver window starts loading: how much of the start is the system's.
+    void MarkLoad();
     void Configure(Compositor& compositor, Presenter& presenter);
     bool paced() const { return paced_; }
     // After each pass, with what it presented.
@@ -29,7 +31,7 @@ private:
     bool whole_ = false, paced_ = false;
     unsigned long passes_ = 0;
     DWORD firstPass_ = 0;
-    double firstPassMs_ = -1;
+    double firstPassMs_ = -1, loadMs_ = -1, loopMs_ = -1;
     double rects_ = 0, pixels_ = 0;
 };
 

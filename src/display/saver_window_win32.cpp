@@ -153,6 +153,9 @@ void SaverWindow::TakeSnapshot() {
 }
 
 void SaverWindow::Load() {
+#ifdef FLUTTERA_PASS_STATS
+    stats_.MarkLoad();
+#endif
     // 1, 2: the whole primary screen, and Display over the whole client area.
     width_ = GetSystemMetrics(SM_CXSCREEN);
     height_ = GetSystemMetrics(SM_CYSCREEN);
