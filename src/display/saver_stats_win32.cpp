@@ -1,5 +1,6 @@
 #include "display/saver_stats_win32.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,10 +33,12 @@ double MsSinceProcessStart() {
 
 }  // namespace
 
-void PassStats::MarkLoad() { loadMs_ = MsSinceProcessStart(); }
+void PassStats::Mark(const char* name) {
+    if (markCount_ < 8) marks_[markCount_++] = Point{name, MsSinceProcessStart()};
+}
 
 void PassStats::Configure(Compositor& compositor, Presenter& presenter) {
-    loopMs_ = MsSinceProcessStart();
+    Mark("loop");
     compositor_ = &compositor;
     const char* mode = std::getenv("FLUTTERA_PRESENT");
     if (mode && std::strcmp(mode, "region") == 0) {
@@ -67,14 +70,19 @@ void PassStats::Write(int rows) {
     char text[512];
     int len = std::snprintf(text, sizeof text,
                             "%lu %lu %d\r\n"
-                            "first_pass_ms %.1f window_load_ms %.1f loop_start_ms %.1f\r\n"
+                            "first_pass_ms %.1f\r\n"
                             "present %s rect_cost %lld paced %d\r\n"
                             "rects_per_pass %.1f pixels_per_pass %.0f\r\n",
-                            passes_, GetTickCount() - firstPass_, rows, firstPassMs_, loadMs_, loopMs_, mode_,
+                            passes_, GetTickCount() - firstPass_, rows, firstPassMs_, mode_,
                             static_cast<long long>(compositor_ ? compositor_->rectCost() : 0), paced_ ? 1 : 0,
                             rects_ / n, pixels_ / n);
+    // Where the start's time went: ms since the process was created at each point.
+    if (len > 0 && len < static_cast<int>(sizeof text)) len += std::snprintf(text + len, sizeof text - len, "start_ms");
+    for (int i = 0; i < markCount_ && len > 0 && len < static_cast<int>(sizeof text); ++i)
+        len += std::snprintf(text + len, sizeof text - len, " %s %.1f", marks_[i].name, marks_[i].ms);
+    if (len > 0 && len < static_cast<int>(sizeof text) - 2) len += std::snprintf(text + len, sizeof text - len, "\r\n");
     DWORD written = 0;
-    if (len > 0) WriteFile(f, text, static_cast<DWORD>(len), &written, nullptr);
+    if (len > 0) WriteFile(f, text, static_cast<DWORD>(std::min<int>(len, sizeof text - 1)), &written, nullptr);
     CloseHandle(f);
 }
 

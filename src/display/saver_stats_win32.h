@@ -17,8 +17,8 @@ namespace display {
 
 class PassStats {
 public:
-    // When the saver window starts loading: how much of the start is the system's.
-    void MarkLoad();
+    // A named point of the start, in ms since the process was created (a few at most).
+    void Mark(const char* name);
     void Configure(Compositor& compositor, Presenter& presenter);
     bool paced() const { return paced_; }
     // After each pass, with what it presented.
@@ -31,7 +31,10 @@ private:
     bool whole_ = false, paced_ = false;
     unsigned long passes_ = 0;
     DWORD firstPass_ = 0;
-    double firstPassMs_ = -1, loadMs_ = -1, loopMs_ = -1;
+    double firstPassMs_ = -1;
+    struct Point { const char* name; double ms; };
+    Point marks_[8] = {};
+    int markCount_ = 0;
     double rects_ = 0, pixels_ = 0;
 };
 
