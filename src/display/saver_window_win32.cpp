@@ -148,14 +148,14 @@ LRESULT SaverWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return Default(msg, wp, lp);
 }
 
+// Display's own picture becomes the snapshot in the first pass, which copies it whole and
+// presents it before any message (and so any paint) is handled.
 void SaverWindow::TakeSnapshot() {
     // A snapshot that cannot be taken leaves the black of a new picture.
     HWND desktop = GetDesktopWindow();
     HDC dc = GetDC(desktop);
     if (dc) {
         BitBlt(master_.dc(), 0, 0, width_, height_, dc, 0, 0, SRCCOPY);
-        // Display's own picture is the snapshot, so its first paint shows the desktop.
-        BitBlt(back_.dc(), 0, 0, width_, height_, master_.dc(), 0, 0, SRCCOPY);
         ReleaseDC(desktop, dc);
     }
 }
