@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "display/compositor.h"
 #include "display/petal_model.h"
 
 namespace {
@@ -86,6 +87,35 @@ void BM_PetalPassFreshBuffer(benchmark::State& state) {
     state.counters["allocs"] = static_cast<double>(allocations);
 }
 BENCHMARK(BM_PetalPassFreshBuffer)->Arg(300);
+
+// The picture side of a pass in memory at full HD: the snapshot put back under the last
+// pass's petals, this pass's petals drawn (16 x 16 frames), the changed rectangles joined.
+// What a front end adds is only the presentation of those rectangles.
+void BM_CompositorPass(benchmark::State& state) {
+    display::PetalTable table(static_cast<int32_t>(state.range(0)));
+    fw::Lcg24Random random;
+    random.Seed(12345);
+    display::SetInitialValues(table, kFullHd, random);
+    std::vector<display::SpriteDraw> draws;
+    display::ReserveDraws(table, draws);
+    for (int pass = 0; pass < 30000; ++pass) display::Step(table, kFullHd, random, draws);
+    std::vector<uint32_t> snapshot(1920 * 1080, 0x336699u), back(snapshot);
+    const display::PixelView snap{snapshot.data(), 1920, 1080, 1920}, buffer{back.data(), 1920, 1080, 1920};
+    display::SpriteFrames frames(display::kSpriteFrames, display::kSpriteSize);
+    display::Compositor compositor;
+    compositor.Reserve(table.size());
+    compositor.Pass(snap, buffer, frames, draws);
+    double rects = 0;
+    const long long before = g_allocations.load();
+    for (auto _ : state) {
+        display::Step(table, kFullHd, random, draws);
+        rects += static_cast<double>(compositor.Pass(snap, buffer, frames, draws).size());
+        benchmark::ClobberMemory();
+    }
+    state.counters["allocs"] = static_cast<double>(g_allocations.load() - before);
+    state.counters["rects"] = state.iterations() ? rects / static_cast<double>(state.iterations()) : 0.0;
+}
+BENCHMARK(BM_CompositorPass)->Arg(300)->Arg(500);
 
 }  // namespace
 

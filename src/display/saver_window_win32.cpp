@@ -1,18 +1,24 @@
 // The full-screen saver window "Vellora_Main": the desktop snapshot, the back buffer the
 // petals are drawn into, the two music timers, and the keys and clicks that end it.
-// Every decision lives in the petal model and the saver controller; this file only
-// carries them out with GDI.
+// Every decision lives in the petal model, the compositor, the pacer and the saver
+// controller; this file only carries them out with the system's windows, clock and GDI.
 #include "display/saver_window_win32.h"
 
+#include "display/compositor.h"
+#include "display/frames_win32.h"
+#include "display/pacer.h"
 #include "display/petal_model.h"
+#include "display/present_win32.h"
 #include "display/saver.h"
+#include "display/saver_stats_win32.h"
 #include "framework/adapters_win32.h"
 #include "framework/window_win32.h"
 #include "music/media_port_win32.h"
 #include "resource_ids.h"
 #include "startup/settings.h"
 
-#include <array>
+#include <mmsystem.h>
+
 #include <vector>
 
 namespace display {
@@ -55,7 +61,7 @@ public:
     void Unload() override { DestroyWindow(hwnd()); }
     void EndProgram() override {
 #ifdef FLUTTERA_PASS_STATS
-        WriteStats();
+        stats_.Write(static_cast<int>(petals_.size()));
 #endif
         ExitProcess(0);
     }
@@ -70,26 +76,20 @@ private:
         flag = on;
     }
 #ifdef FLUTTERA_PASS_STATS
-    // Benchmark builds only: how many passes ran, and for how long, written beside the
-    // program at the exit.
-    void WriteStats() {
-        std::wstring path = fw::win::Widen(fw::win::ProgramFolder()) + L"\\pass_stats.txt";
-        HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE) return;
-        char line[96];
-        int n = wsprintfA(line, "%lu %lu %d\r\n", passes_, GetTickCount() - firstPass_,
-                          static_cast<int>(petals_.size()));
-        DWORD written = 0;
-        WriteFile(f, line, n, &written, nullptr);
-        CloseHandle(f);
-    }
-    unsigned long passes_ = 0;
-    DWORD firstPass_ = 0;
+    PassStats stats_;  // benchmark builds only
 #endif
     void TakeSnapshot();
-    void LoadFrames();
+    // Benchmark builds: a point of the start, to see where its time goes.
+    void Mark(const char* name) {
+#ifdef FLUTTERA_PASS_STATS
+        stats_.Mark(name);
+#else
+        (void)name;
+#endif
+    }
     [[noreturn]] void RunAnimation();
     void Pass();
+    void WaitForNextPass(const Pacer& pacer);
 
     DisplaySurface display_;
     music::Win32MediaPort media_;
@@ -100,7 +100,9 @@ private:
     fw::Lcg24Random random_;
     fw::win::RetainedPicture master_;  // the desktop snapshot
     fw::win::RetainedPicture back_;    // the back buffer of Display
-    std::array<fw::win::RetainedPicture, kSpriteFrames> masks_, sprites_;
+    SpriteFrames frames_;
+    Compositor compositor_;
+    Presenter presenter_;
     HDC displayDc_ = nullptr;
     int width_ = 0, height_ = 0;
     bool timer1_ = false, timer2_ = false;
@@ -146,27 +148,20 @@ LRESULT SaverWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return Default(msg, wp, lp);
 }
 
+// Display's own picture becomes the snapshot in the first pass, which copies it whole and
+// presents it before any message (and so any paint) is handled.
 void SaverWindow::TakeSnapshot() {
     // A snapshot that cannot be taken leaves the black of a new picture.
     HWND desktop = GetDesktopWindow();
     HDC dc = GetDC(desktop);
     if (dc) {
         BitBlt(master_.dc(), 0, 0, width_, height_, dc, 0, 0, SRCCOPY);
-        // Display's own picture is the snapshot, so its first paint shows the desktop.
-        BitBlt(back_.dc(), 0, 0, width_, height_, master_.dc(), 0, 0, SRCCOPY);
         ReleaseDC(desktop, dc);
     }
 }
 
-void SaverWindow::LoadFrames() {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (int k = 0; k < kSpriteFrames; ++k) {
-        masks_[k].FromResource(instance, IDB_PETAL_MASK + k);
-        sprites_[k].FromResource(instance, IDB_PETAL_SPRITE + k);
-    }
-}
-
 void SaverWindow::Load() {
+    Mark("load");
     // 1, 2: the whole primary screen, and Display over the whole client area.
     width_ = GetSystemMetrics(SM_CXSCREEN);
     height_ = GetSystemMetrics(SM_CYSCREEN);
@@ -177,18 +172,22 @@ void SaverWindow::Load() {
     height_ = client.bottom;
     display_.Create(L"FlutteraDisplay", 0, L"", WS_CHILD | WS_VISIBLE, 0, 0, width_, height_, hwnd(), nullptr,
                     LoadCursor(nullptr, IDC_ARROW), nullptr, nullptr, CS_OWNDC);
+    Mark("windows");
     // 3: the petal table was allocated with the window, rows 0 to PetalCount.
     ReserveDraws(petals_, draws_);
+    compositor_.Reserve(petals_.size());
     // 4-7: the snapshot, before the window is ever shown.
     master_.Create(width_, height_);
     back_.Create(width_, height_);
     TakeSnapshot();
-    LoadFrames();
+    Mark("snapshot");
+    LoadFrames(GetModuleHandleW(nullptr), IDB_PETAL_MASK, IDB_PETAL_SPRITE, kSpriteSize, frames_);
     // 8, 9: seeded once from the time of day, then every petal's starting values.
     SYSTEMTIME now;
     GetLocalTime(&now);
     random_.Seed(static_cast<uint32_t>(now.wHour * 3600 + now.wMinute * 60 + now.wSecond));
     SetInitialValues(petals_, Surface{width_, height_, width_}, random_);
+    Mark("frames");
     // 10: the music.
     controller_.StartMusic();
     // 11, 12: shown, then topmost.
@@ -197,37 +196,62 @@ void SaverWindow::Load() {
     SetForegroundWindow(hwnd());
     SetFocus(hwnd());
     displayDc_ = GetDC(display_.hwnd());
+    Mark("shown");
     // 13.
     RunAnimation();
 }
 
+namespace {
+int64_t Now() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+}
+}  // namespace
+
 void SaverWindow::Pass() {
-    const Surface surface{width_, height_, width_};
-    BitBlt(back_.dc(), 0, 0, width_, height_, master_.dc(), 0, 0, SRCCOPY);
-    Step(petals_, surface, random_, draws_);
-#ifdef FLUTTERA_PASS_STATS
-    ++passes_;
-#endif
-    for (const SpriteDraw& d : draws_) {
-        auto blit = ClipSprite(d, width_, height_);
-        if (!blit || d.frame < 0 || d.frame >= kSpriteFrames) continue;
-        // The mask clears the petal's pixels to black, the sprite XORs its colours in.
-        BitBlt(back_.dc(), blit->dstX, blit->dstY, blit->width, blit->height, masks_[d.frame].dc(), blit->srcX,
-               blit->srcY, SRCAND);
-        BitBlt(back_.dc(), blit->dstX, blit->dstY, blit->width, blit->height, sprites_[d.frame].dc(), blit->srcX,
-               blit->srcY, SRCINVERT);
-    }
-    if (displayDc_) PaintDisplay(displayDc_);
+    Step(petals_, Surface{width_, height_, width_}, random_, draws_);
+    // The back buffer keeps the last pass: the snapshot goes back only under the last
+    // pass's petals, and only what changed reaches the screen.
+    GdiFlush();  // no GDI copy into or out of the pictures is still pending
+    const std::vector<PixelRect>& changed = compositor_.Pass(ViewOf(master_), ViewOf(back_), frames_, draws_);
+    if (displayDc_) presenter_.Present(displayDc_, back_.dc(), changed);
     GdiFlush();
+#ifdef FLUTTERA_PASS_STATS
+    stats_.Passed(changed);
+#endif
     fw::win::ProcessPendingMessages();
+}
+
+// Handles every message as it arrives until the next pass is due.
+void SaverWindow::WaitForNextPass(const Pacer& pacer) {
+    while (controller_.Running()) {
+        const DWORD ms = pacer.MillisecondsUntilNext(Now());
+        if (ms == 0) return;
+        MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        fw::win::ProcessPendingMessages();
+    }
 }
 
 void SaverWindow::RunAnimation() {
     controller_.SetRunning(true);
+    // Millisecond waits that end on time; the system's usual tick is 15.6 ms.
+    timeBeginPeriod(1);
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    Pacer pacer(frequency.QuadPart);
+    pacer.Start(Now());
 #ifdef FLUTTERA_PASS_STATS
-    firstPass_ = GetTickCount();
+    stats_.Configure(compositor_, presenter_);
+    const bool paced = stats_.paced();
+#else
+    const bool paced = true;
 #endif
-    while (controller_.Running()) Pass();
+    while (controller_.Running()) {
+        pacer.PassStarted(Now());
+        Pass();
+        if (paced) WaitForNextPass(pacer);
+    }
     ExitProcess(0);
 }
 

@@ -142,6 +142,40 @@ class Saver(unittest.TestCase):
                 p.wait(timeout=10)
                 self.assertLess(time.monotonic() - t, 1.0)
 
+    def test_petals_fall_thirty_to_forty_two_pixels_a_second_and_input_ends_at_once(self):
+        # Petals enter at the top and fall 0.5 to 0.7 pixels a pass, 60 passes a second.
+        # The lowest petal's bottom edge is the highest of lines rising 30 to 42 pixels a
+        # second, so it too rises within those rates (until the first falls reach the bottom).
+        def lowest(shot):
+            rows = [y for (_, y) in changed(self.base, shot)]
+            return max(rows) if rows else None
+
+        def timed_shot():
+            t0 = time.monotonic()
+            shot = self.s.screenshot()
+            return shot, t0, time.monotonic()
+
+        p = self.start(300)
+        time.sleep(2)
+        first, a0, a1 = timed_shot()
+        time.sleep(6)
+        second, b0, b1 = timed_shot()
+        y1, y2 = lowest(first), lowest(second)
+        self.assertIsNotNone(y1, "no petal entered in the first two seconds")
+        self.assertLess(y2, HEIGHT - 1, "the first petals reached the bottom: too fast")
+        # The pictures were taken somewhere within each screenshot's time; a petal's lowest
+        # row moves a few pixels as it tumbles.
+        fallen, shape = y2 - y1, 8
+        self.assertGreaterEqual(fallen + shape, 30 * (b0 - a1), (y1, y2, b0 - a1))
+        self.assertLessEqual(fallen - shape, 42 * (b1 - a0), (y1, y2, b1 - a0))
+        self.assertLess(self.end_with_key(p), 0.5)
+        p = self.start(300)
+        time.sleep(1)
+        t = time.monotonic()
+        self.s.click(640, 400)
+        p.wait(timeout=10)
+        self.assertLess(time.monotonic() - t, 0.5)
+
     def test_no_petals_leave_the_desktop_untouched(self):
         p = self.start(-1)
         time.sleep(4)
