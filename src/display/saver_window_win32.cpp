@@ -4,8 +4,10 @@
 // carries them out with GDI.
 #include "display/saver_window_win32.h"
 
+#include "display/monitors_win32.h"
 #include "display/petal_model.h"
 #include "display/saver.h"
+#include "display/screens.h"
 #include "framework/adapters_win32.h"
 #include "framework/window_win32.h"
 #include "music/media_port_win32.h"
@@ -13,6 +15,7 @@
 #include "startup/settings.h"
 
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace display {
@@ -20,6 +23,23 @@ namespace {
 
 constexpr UINT_PTR kTimer1 = 1;  // 1000 ms: keeps an MP3 looping
 constexpr UINT_PTR kTimer2 = 2;  // 200 ms: drives the audio CD
+
+// The resources of each carried sprite size, in the order of kSpriteSizes.
+constexpr int kMaskIds[kSpriteSizeCount] = {IDB_PETAL_MASK, IDB_PETAL24_MASK, IDB_PETAL32_MASK, IDB_PETAL48_MASK};
+constexpr int kSpriteIds[kSpriteSizeCount] = {IDB_PETAL_SPRITE, IDB_PETAL24_SPRITE, IDB_PETAL32_SPRITE,
+                                              IDB_PETAL48_SPRITE};
+
+std::size_t SizeIndex(int32_t size) {
+    for (std::size_t i = 0; i < kSpriteSizeCount; ++i)
+        if (kSpriteSizes[i] == size) return i;
+    return 0;
+}
+
+// One sprite size's 16 frames, mask and sprite.
+struct FrameSet {
+    std::array<fw::win::RetainedPicture, kSpriteFrames> masks, sprites;
+    bool loaded = false;
+};
 
 class SaverWindow;
 
@@ -39,8 +59,7 @@ private:
 class SaverWindow final : public fw::win::Window, public SaverWindowPort {
 public:
     SaverWindow(fw::SystemHooksPort& sys, startup::HookState& hooks)
-        : display_(*this), bgm_(media_), controller_(*this, bgm_, sys, hooks, startup::Settings()),
-          petals_(startup::Settings().PetalCount) {}
+        : display_(*this), bgm_(media_), controller_(*this, bgm_, sys, hooks, startup::Settings()) {}
 
     [[noreturn]] void Load();
     void OnClick() { controller_.OnClick(); }
@@ -78,7 +97,7 @@ private:
         if (f == INVALID_HANDLE_VALUE) return;
         char line[96];
         int n = wsprintfA(line, "%lu %lu %d\r\n", passes_, GetTickCount() - firstPass_,
-                          static_cast<int>(petals_.size()));
+                          static_cast<int>(screens_ ? screens_->Rows() : 0));
         DWORD written = 0;
         WriteFile(f, line, n, &written, nullptr);
         CloseHandle(f);
@@ -95,13 +114,14 @@ private:
     music::Win32MediaPort media_;
     music::Bgm bgm_;
     SaverController controller_;
-    PetalTable petals_;
-    std::vector<SpriteDraw> draws_;
+    std::optional<Screens> screens_;  // a petal table per monitor
+    std::vector<ScaledDraw> draws_;
     fw::Lcg24Random random_;
     fw::win::RetainedPicture master_;  // the desktop snapshot
     fw::win::RetainedPicture back_;    // the back buffer of Display
-    std::array<fw::win::RetainedPicture, kSpriteFrames> masks_, sprites_;
+    std::array<FrameSet, kSpriteSizeCount> frames_;
     HDC displayDc_ = nullptr;
+    PixelRect virtual_;  // where the window lies on the virtual screen
     int width_ = 0, height_ = 0;
     bool timer1_ = false, timer2_ = false;
 };
@@ -151,7 +171,10 @@ void SaverWindow::TakeSnapshot() {
     HWND desktop = GetDesktopWindow();
     HDC dc = GetDC(desktop);
     if (dc) {
-        BitBlt(master_.dc(), 0, 0, width_, height_, dc, 0, 0, SRCCOPY);
+        // The whole virtual screen, wherever the desktop's own origin lies.
+        POINT from{virtual_.left, virtual_.top};
+        ScreenToClient(desktop, &from);
+        BitBlt(master_.dc(), 0, 0, width_, height_, dc, from.x, from.y, SRCCOPY);
         // Display's own picture is the snapshot, so its first paint shows the desktop.
         BitBlt(back_.dc(), 0, 0, width_, height_, master_.dc(), 0, 0, SRCCOPY);
         ReleaseDC(desktop, dc);
@@ -159,26 +182,37 @@ void SaverWindow::TakeSnapshot() {
 }
 
 void SaverWindow::LoadFrames() {
+    // Only the sizes some monitor draws with.
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (int k = 0; k < kSpriteFrames; ++k) {
-        masks_[k].FromResource(instance, IDB_PETAL_MASK + k);
-        sprites_[k].FromResource(instance, IDB_PETAL_SPRITE + k);
+    for (std::size_t i = 0; i < screens_->size(); ++i) {
+        const std::size_t size = SizeIndex((*screens_)[i].spriteSize);
+        FrameSet& set = frames_[size];
+        if (set.loaded) continue;
+        for (int k = 0; k < kSpriteFrames; ++k) {
+            set.masks[k].FromResource(instance, kMaskIds[size] + k);
+            set.sprites[k].FromResource(instance, kSpriteIds[size] + k);
+        }
+        set.loaded = true;
     }
 }
 
 void SaverWindow::Load() {
-    // 1, 2: the whole primary screen, and Display over the whole client area.
-    width_ = GetSystemMetrics(SM_CXSCREEN);
-    height_ = GetSystemMetrics(SM_CYSCREEN);
-    Create(L"FlutteraSaver", 0, L"Vellora_Main", WS_POPUP | WS_CLIPCHILDREN, 0, 0, width_, height_);
+    // 1, 2: the whole virtual screen (every monitor), and Display over the whole client area.
+    virtual_ = VirtualScreen();
+    width_ = virtual_.width;
+    height_ = virtual_.height;
+    Create(L"FlutteraSaver", 0, L"Vellora_Main", WS_POPUP | WS_CLIPCHILDREN, virtual_.left, virtual_.top, width_,
+           height_);
     RECT client{0, 0, width_, height_};
     GetClientRect(hwnd(), &client);
     width_ = client.right;
     height_ = client.bottom;
     display_.Create(L"FlutteraDisplay", 0, L"", WS_CHILD | WS_VISIBLE, 0, 0, width_, height_, hwnd(), nullptr,
                     LoadCursor(nullptr, IDC_ARROW), nullptr, nullptr, CS_OWNDC);
-    // 3: the petal table was allocated with the window, rows 0 to PetalCount.
-    ReserveDraws(petals_, draws_);
+    // 3: a petal table of rows 0 to PetalCount for each monitor, at its own scale.
+    screens_.emplace(ListMonitors(), PixelRect{virtual_.left, virtual_.top, width_, height_},
+                     startup::Settings().PetalCount);
+    screens_->ReserveDraws(draws_);
     // 4-7: the snapshot, before the window is ever shown.
     master_.Create(width_, height_);
     back_.Create(width_, height_);
@@ -188,7 +222,7 @@ void SaverWindow::Load() {
     SYSTEMTIME now;
     GetLocalTime(&now);
     random_.Seed(static_cast<uint32_t>(now.wHour * 3600 + now.wMinute * 60 + now.wSecond));
-    SetInitialValues(petals_, Surface{width_, height_, width_}, random_);
+    screens_->SetInitialValues(random_);
     // 10: the music.
     controller_.StartMusic();
     // 11, 12: shown, then topmost.
@@ -202,19 +236,19 @@ void SaverWindow::Load() {
 }
 
 void SaverWindow::Pass() {
-    const Surface surface{width_, height_, width_};
     BitBlt(back_.dc(), 0, 0, width_, height_, master_.dc(), 0, 0, SRCCOPY);
-    Step(petals_, surface, random_, draws_);
+    screens_->Step(random_, draws_);
 #ifdef FLUTTERA_PASS_STATS
     ++passes_;
 #endif
-    for (const SpriteDraw& d : draws_) {
-        auto blit = ClipSprite(d, width_, height_);
+    for (const ScaledDraw& d : draws_) {
+        auto blit = ClipScaled(d);
         if (!blit || d.frame < 0 || d.frame >= kSpriteFrames) continue;
+        const FrameSet& set = frames_[SizeIndex(d.size)];
         // The mask clears the petal's pixels to black, the sprite XORs its colours in.
-        BitBlt(back_.dc(), blit->dstX, blit->dstY, blit->width, blit->height, masks_[d.frame].dc(), blit->srcX,
+        BitBlt(back_.dc(), blit->dstX, blit->dstY, blit->width, blit->height, set.masks[d.frame].dc(), blit->srcX,
                blit->srcY, SRCAND);
-        BitBlt(back_.dc(), blit->dstX, blit->dstY, blit->width, blit->height, sprites_[d.frame].dc(), blit->srcX,
+        BitBlt(back_.dc(), blit->dstX, blit->dstY, blit->width, blit->height, set.sprites[d.frame].dc(), blit->srcX,
                blit->srcY, SRCINVERT);
     }
     if (displayDc_) PaintDisplay(displayDc_);
