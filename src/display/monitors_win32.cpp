@@ -47,7 +47,7 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     uint32_t dpi = listing.systemDpi;
     if (listing.dpiForMonitor && SUCCEEDED(listing.dpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY)) && dpiX > 0)
         dpi = dpiX;
-    listing.monitors.push_back(Monitor{PixelRect{r.left, r.top, r.right - r.left, r.bottom - r.top}, dpi});
+    listing.monitors.push_back(Monitor{PixelRect{r.left, r.top, r.right, r.bottom}, dpi});
     return TRUE;
 }
 
@@ -64,11 +64,11 @@ void DeclareDpiAware() {
 }
 
 PixelRect VirtualScreen() {
-    PixelRect r{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     // Systems without the virtual-screen metrics answer 0: then the primary screen is all.
-    if (r.width <= 0 || r.height <= 0) r = PixelRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    return r;
+    if (width <= 0 || height <= 0) return PixelRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return PixelRect{left, top, left + width, top + height};
 }
 
 std::vector<Monitor> ListMonitors() {

@@ -115,7 +115,6 @@ private:
     music::Bgm bgm_;
     SaverController controller_;
     std::optional<Screens> screens_;  // a petal table per monitor
-    std::vector<ScaledDraw> draws_;
     fw::Lcg24Random random_;
     fw::win::RetainedPicture master_;  // the desktop snapshot
     fw::win::RetainedPicture back_;    // the back buffer of Display
@@ -199,8 +198,8 @@ void SaverWindow::LoadFrames() {
 void SaverWindow::Load() {
     // 1, 2: the whole virtual screen (every monitor), and Display over the whole client area.
     virtual_ = VirtualScreen();
-    width_ = virtual_.width;
-    height_ = virtual_.height;
+    width_ = virtual_.Width();
+    height_ = virtual_.Height();
     Create(L"FlutteraSaver", 0, L"Vellora_Main", WS_POPUP | WS_CLIPCHILDREN, virtual_.left, virtual_.top, width_,
            height_);
     RECT client{0, 0, width_, height_};
@@ -210,9 +209,8 @@ void SaverWindow::Load() {
     display_.Create(L"FlutteraDisplay", 0, L"", WS_CHILD | WS_VISIBLE, 0, 0, width_, height_, hwnd(), nullptr,
                     LoadCursor(nullptr, IDC_ARROW), nullptr, nullptr, CS_OWNDC);
     // 3: a petal table of rows 0 to PetalCount for each monitor, at its own scale.
-    screens_.emplace(ListMonitors(), PixelRect{virtual_.left, virtual_.top, width_, height_},
+    screens_.emplace(ListMonitors(), PixelRect{virtual_.left, virtual_.top, virtual_.left + width_, virtual_.top + height_},
                      startup::Settings().PetalCount);
-    screens_->ReserveDraws(draws_);
     // 4-7: the snapshot, before the window is ever shown.
     master_.Create(width_, height_);
     back_.Create(width_, height_);
@@ -237,19 +235,22 @@ void SaverWindow::Load() {
 
 void SaverWindow::Pass() {
     BitBlt(back_.dc(), 0, 0, width_, height_, master_.dc(), 0, 0, SRCCOPY);
-    screens_->Step(random_, draws_);
+    screens_->Step(random_);
 #ifdef FLUTTERA_PASS_STATS
     ++passes_;
 #endif
-    for (const ScaledDraw& d : draws_) {
-        auto blit = ClipScaled(d);
-        if (!blit || d.frame < 0 || d.frame >= kSpriteFrames) continue;
-        const FrameSet& set = frames_[SizeIndex(d.size)];
-        // The mask clears the petal's pixels to black, the sprite XORs its colours in.
-        BitBlt(back_.dc(), blit->dstX, blit->dstY, blit->width, blit->height, set.masks[d.frame].dc(), blit->srcX,
-               blit->srcY, SRCAND);
-        BitBlt(back_.dc(), blit->dstX, blit->dstY, blit->width, blit->height, set.sprites[d.frame].dc(), blit->srcX,
-               blit->srcY, SRCINVERT);
+    for (std::size_t i = 0; i < screens_->size(); ++i) {
+        const Screen& screen = (*screens_)[i];
+        const FrameSet& set = frames_[SizeIndex(screen.spriteSize)];
+        for (const SpriteDraw& d : screen.draws) {
+            const PixelRect r = Intersect(PixelRect{d.x, d.y, d.x + screen.spriteSize, d.y + screen.spriteSize}, screen.clip);
+            if (r.Empty() || d.frame < 0 || d.frame >= kSpriteFrames) continue;
+            // The mask clears the petal's pixels to black, the sprite XORs its colours in.
+            BitBlt(back_.dc(), r.left, r.top, r.Width(), r.Height(), set.masks[d.frame].dc(), r.left - d.x, r.top - d.y,
+                   SRCAND);
+            BitBlt(back_.dc(), r.left, r.top, r.Width(), r.Height(), set.sprites[d.frame].dc(), r.left - d.x,
+                   r.top - d.y, SRCINVERT);
+        }
     }
     if (displayDc_) PaintDisplay(displayDc_);
     GdiFlush();
