@@ -5,6 +5,13 @@
 // Petal frames: masks IDB_PETAL_MASK + k, sprites IDB_PETAL_SPRITE + k, k = 0..15.
 #define IDB_PETAL_MASK 100
 #define IDB_PETAL_SPRITE 120
+// The same frames drawn for high-DPI screens at 24, 32 and 48 pixels (150, 200, 300 %).
+#define IDB_PETAL24_MASK 500
+#define IDB_PETAL24_SPRITE 520
+#define IDB_PETAL32_MASK 540
+#define IDB_PETAL32_SPRITE 560
+#define IDB_PETAL48_MASK 580
+#define IDB_PETAL48_SPRITE 600
 // The preview picture (JPEG, decoded at run time).
 #define IDR_PREVIEW_JPEG 200
 #define RT_JPEG_DATA 256

@@ -1,7 +1,9 @@
 // Draws the 16 frames of the falling petal: one cherry-blossom petal (rounded, with the
 // notch at its tip and a deeper pink towards its base) turning over in three dimensions.
-// Each frame is a 16 x 16 mask (white outside, black inside) and a sprite (black outside,
-// petal colours inside), written as assets/petals/mask_NN.bmp and sprite_NN.bmp.
+// Each frame is a square mask (white outside, black inside) and a sprite (black outside,
+// petal colours inside). The frames are drawn at 16 x 16 pixels, written as
+// assets/petals/mask_NN.bmp and sprite_NN.bmp, and for screens of 150, 200 and 300 %
+// at 24, 32 and 48 pixels from the same shapes, written as mask24_NN.bmp and so on.
 //
 // The petal is a gently cupped surface, rotated for each frame, projected straight onto
 // the picture and sampled 8 x 8 times per pixel; a pixel belongs to the petal when enough
@@ -13,6 +15,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,9 +24,9 @@
 namespace {
 
 constexpr int kFrames = 16;
-constexpr int kSize = 16;
+constexpr int kBaseSize = 16;                  // the 100 % frame; lengths below are in its pixels
+constexpr int kSizes[] = {16, 24, 32, 48};
 constexpr int kSuper = 8;                      // samples per pixel along each axis
-constexpr int kGrid = kSize * kSuper;
 constexpr double kPi = 3.14159265358979323846;
 
 struct Vec3 {
@@ -115,8 +118,8 @@ struct Sample {
 };
 
 struct Frame {
-    std::vector<bool> inside;     // kSize * kSize
-    std::vector<gen::Rgb> colour; // kSize * kSize, black outside
+    std::vector<bool> inside;     // size * size
+    std::vector<gen::Rgb> colour; // size * size, black outside
 };
 
 constexpr double kLength = 13.4;  // petal length in pixels
@@ -135,13 +138,19 @@ Mat3 Pose(int k) {
     return swing * flip;
 }
 
-Frame Render(int k) {
+// Frame k at size x size pixels: the same petal and pose at every size, its lengths
+// scaled by size / 16, sampled as finely per pixel. (At 16 every scaled length is the
+// unscaled one, so the 100 % frames stay exactly as they were.)
+Frame Render(int k, int size) {
+    const double scale = static_cast<double>(size) / kBaseSize;
+    const double length = kLength * scale, cup = kCup * scale, bend = kBend * scale;
+    const int gridSize = size * kSuper;
     const Mat3 pose = Pose(k);
     const Vec3 light = Normalized(Vec3{-0.45, -0.6, 0.75});  // from the upper left, in front
     const double centreU = 0.52;                              // the point it turns about
-    std::vector<Sample> grid(static_cast<size_t>(kGrid) * kGrid);
+    std::vector<Sample> grid(static_cast<size_t>(gridSize) * gridSize);
 
-    const int steps = 520;
+    const int steps = 520 * size / kBaseSize;
     for (int i = 0; i <= steps; ++i) {
         const double u = static_cast<double>(i) / steps;
         for (int j = -steps / 2; j <= steps / 2; ++j) {
@@ -149,19 +158,19 @@ Frame Render(int k) {
             if (!InsideOutline(u, v)) continue;
             // Local frame: x across, y along (base at +y, so an upright petal has its
             // tip up), z towards the viewer; the sides and ends curl towards the viewer.
-            const double x = v * kLength;
-            const double y = (centreU - u) * kLength;
-            const double w = kHalfWidth * kLength;
-            const double h = 0.5 * kLength;
-            const double z = kCup * (x * x) / (w * w) + kBend * (y * y) / (h * h);
-            const Vec3 normal = Normalized(Vec3{-2 * kCup * x / (w * w), -2 * kBend * y / (h * h), 1});
+            const double x = v * length;
+            const double y = (centreU - u) * length;
+            const double w = kHalfWidth * length;
+            const double h = 0.5 * length;
+            const double z = cup * (x * x) / (w * w) + bend * (y * y) / (h * h);
+            const Vec3 normal = Normalized(Vec3{-2 * cup * x / (w * w), -2 * bend * y / (h * h), 1});
             const Vec3 p = pose * Vec3{x, y, z};
             const Vec3 n = pose * normal;
 
-            const int gx = static_cast<int>(std::floor((p.x + kSize / 2.0) * kSuper));
-            const int gy = static_cast<int>(std::floor((p.y + kSize / 2.0) * kSuper));
-            if (gx < 0 || gy < 0 || gx >= kGrid || gy >= kGrid) continue;
-            Sample& s = grid[static_cast<size_t>(gy) * kGrid + gx];
+            const int gx = static_cast<int>(std::floor((p.x + size / 2.0) * kSuper));
+            const int gy = static_cast<int>(std::floor((p.y + size / 2.0) * kSuper));
+            if (gx < 0 || gy < 0 || gx >= gridSize || gy >= gridSize) continue;
+            Sample& s = grid[static_cast<size_t>(gy) * gridSize + gx];
             if (s.hit && s.depth >= p.z) continue;
 
             // The side facing the viewer decides colour; light falls on that side.
@@ -184,15 +193,15 @@ Frame Render(int k) {
     }
 
     Frame f;
-    f.inside.assign(kSize * kSize, false);
-    f.colour.assign(kSize * kSize, gen::Rgb{0, 0, 0});
-    for (int py = 0; py < kSize; ++py) {
-        for (int px = 0; px < kSize; ++px) {
+    f.inside.assign(size * size, false);
+    f.colour.assign(size * size, gen::Rgb{0, 0, 0});
+    for (int py = 0; py < size; ++py) {
+        for (int px = 0; px < size; ++px) {
             int hits = 0;
             Colour sum;
             for (int sy = 0; sy < kSuper; ++sy)
                 for (int sx = 0; sx < kSuper; ++sx) {
-                    const Sample& s = grid[static_cast<size_t>(py * kSuper + sy) * kGrid + px * kSuper + sx];
+                    const Sample& s = grid[static_cast<size_t>(py * kSuper + sy) * gridSize + px * kSuper + sx];
                     if (!s.hit) continue;
                     ++hits;
                     sum = {sum.r + s.colour.r, sum.g + s.colour.g, sum.b + s.colour.b};
@@ -203,24 +212,28 @@ Frame Render(int k) {
                 // Never pure black inside, so no pixel of the petal turns into a hole.
                 return static_cast<uint8_t>(std::clamp(std::lround(total / hits), 24L, 255L));
             };
-            f.inside[py * kSize + px] = true;
-            f.colour[py * kSize + px] = gen::Rgb{channel(sum.r), channel(sum.g), channel(sum.b)};
+            f.inside[py * size + px] = true;
+            f.colour[py * size + px] = gen::Rgb{channel(sum.r), channel(sum.g), channel(sum.b)};
         }
     }
 
     // A slightly deeper rim where the petal meets its surroundings, so it stays readable
-    // over pale desktops.
+    // over pale desktops: one pixel wide at 16, as wide as a 16-pixel frame's pixel (whole
+    // pixels) at the larger sizes, so the picture keeps its look when scaled.
+    const int rim = std::max(1, size / kBaseSize);
     std::vector<gen::Rgb> rimmed = f.colour;
-    for (int py = 0; py < kSize; ++py)
-        for (int px = 0; px < kSize; ++px) {
-            if (!f.inside[py * kSize + px]) continue;
+    for (int py = 0; py < size; ++py)
+        for (int px = 0; px < size; ++px) {
+            if (!f.inside[py * size + px]) continue;
             bool edge = false;
-            for (int d = 0; d < 4; ++d) {
-                const int nx = px + (d == 0) - (d == 1), ny = py + (d == 2) - (d == 3);
-                if (nx < 0 || ny < 0 || nx >= kSize || ny >= kSize || !f.inside[ny * kSize + nx]) edge = true;
-            }
+            for (int dy = -rim; dy <= rim && !edge; ++dy)
+                for (int dx = -rim; dx <= rim && !edge; ++dx) {
+                    if (std::abs(dx) + std::abs(dy) > rim || (dx == 0 && dy == 0)) continue;
+                    const int nx = px + dx, ny = py + dy;
+                    if (nx < 0 || ny < 0 || nx >= size || ny >= size || !f.inside[ny * size + nx]) edge = true;
+                }
             if (!edge) continue;
-            gen::Rgb& c = rimmed[py * kSize + px];
+            gen::Rgb& c = rimmed[py * size + px];
             c = gen::Rgb{static_cast<uint8_t>(c.r * 0.93), static_cast<uint8_t>(c.g * 0.86),
                          static_cast<uint8_t>(c.b * 0.9)};
         }
@@ -232,25 +245,29 @@ Frame Render(int k) {
 
 int main(int argc, char** argv) {
     const std::string dir = argc > 1 ? argv[1] : "assets/petals";
-    for (int k = 0; k < kFrames; ++k) {
-        const Frame f = Render(k);
-        gen::Image mask(kSize, kSize, gen::Rgb{255, 255, 255});
-        gen::Image sprite(kSize, kSize, gen::Rgb{0, 0, 0});
-        int area = 0;
-        for (int i = 0; i < kSize * kSize; ++i) {
-            if (!f.inside[i]) continue;
-            ++area;
-            mask.px[i] = gen::Rgb{0, 0, 0};
-            sprite.px[i] = f.colour[i];
+    for (const int size : kSizes) {
+        // The 16-pixel frames keep their original names; the others carry their size.
+        const std::string suffix = size == kBaseSize ? "_" : std::to_string(size) + "_";
+        for (int k = 0; k < kFrames; ++k) {
+            const Frame f = Render(k, size);
+            gen::Image mask(size, size, gen::Rgb{255, 255, 255});
+            gen::Image sprite(size, size, gen::Rgb{0, 0, 0});
+            int area = 0;
+            for (int i = 0; i < size * size; ++i) {
+                if (!f.inside[i]) continue;
+                ++area;
+                mask.px[i] = gen::Rgb{0, 0, 0};
+                sprite.px[i] = f.colour[i];
+            }
+            char name[16];
+            std::snprintf(name, sizeof name, "%02d", k);
+            if (!gen::WriteBmp24(dir + "/mask" + suffix + name + ".bmp", mask) ||
+                !gen::WriteBmp24(dir + "/sprite" + suffix + name + ".bmp", sprite)) {
+                std::fprintf(stderr, "cannot write frame %d (%d pixels) into %s\n", k, size, dir.c_str());
+                return 1;
+            }
+            std::printf("frame %02d at %d: %d pixels\n", k, size, area);
         }
-        char name[16];
-        std::snprintf(name, sizeof name, "%02d", k);
-        if (!gen::WriteBmp24(dir + "/mask_" + name + ".bmp", mask) ||
-            !gen::WriteBmp24(dir + "/sprite_" + name + ".bmp", sprite)) {
-            std::fprintf(stderr, "cannot write frame %d into %s\n", k, dir.c_str());
-            return 1;
-        }
-        std::printf("frame %02d: %d pixels\n", k, area);
     }
     return 0;
 }

@@ -126,6 +126,62 @@ TEST(PetalFrames, MaskAndSpriteAgreeAndThePetalTurnsOver) {
     EXPECT_GE(std::set<int>(areas.begin(), areas.end()).size(), 6u);
 }
 
+std::string ScaledFramePath(const char* kind, int size, int k) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%s%d_%02d.bmp", kind, size, k);
+    return std::string(FLUTTERA_SOURCE_DIR) + "/assets/petals/" + name;
+}
+
+// High-DPI screens draw the same frames at 24, 32 and 48 pixels: each a mask and sprite
+// pair that agree as the 16-pixel ones do, and the same petal in the same pose, scaled:
+// of the 16 small frames, its own overlaps it best.
+TEST(PetalFrames, LargerSizesAreTheSamePetalScaled) {
+    std::vector<Bitmap> small;
+    for (int k = 0; k < 16; ++k) {
+        std::string why;
+        const auto mask = ReadBmp(FramePath("mask", k), why);
+        ASSERT_TRUE(mask) << why;
+        small.push_back(*mask);
+    }
+    for (int size : {24, 32, 48}) {
+        for (int k = 0; k < 16; ++k) {
+            SCOPED_TRACE("size " + std::to_string(size) + " frame " + std::to_string(k));
+            std::string why;
+            const auto mask = ReadBmp(ScaledFramePath("mask", size, k), why);
+            ASSERT_TRUE(mask) << why;
+            const auto sprite = ReadBmp(ScaledFramePath("sprite", size, k), why);
+            ASSERT_TRUE(sprite) << why;
+            ASSERT_EQ(mask->width, size);
+            ASSERT_EQ(mask->height, size);
+            ASSERT_EQ(sprite->width, size);
+            ASSERT_EQ(sprite->height, size);
+            int area = 0;
+            std::vector<int> overlap(16), either(16);
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    const Pixel& m = mask->at(x, y);
+                    const Pixel& s = sprite->at(x, y);
+                    ASSERT_TRUE(m.IsWhite() || m.IsBlack()) << x << "," << y;
+                    ASSERT_EQ(m.IsWhite(), s.IsBlack()) << "mask and sprite disagree at " << x << "," << y;
+                    area += m.IsBlack();
+                    for (int j = 0; j < 16; ++j) {
+                        const bool there = small[j].at(x * 16 / size, y * 16 / size).IsBlack();
+                        overlap[j] += m.IsBlack() && there;
+                        either[j] += m.IsBlack() || there;
+                    }
+                }
+            }
+            int smallArea = 0;
+            for (const Pixel& p : small[k].px) smallArea += p.IsBlack();
+            const double expected = smallArea * (size / 16.0) * (size / 16.0);
+            EXPECT_GT(area, expected * 0.8);
+            EXPECT_LT(area, expected * 1.25);
+            for (int j = 0; j < 16; ++j)
+                if (j != k) EXPECT_GT(overlap[k] * either[j], overlap[j] * either[k]) << "looks more like frame " << j;
+        }
+    }
+}
+
 // The preview shows its picture unscaled, so its size is part of the design: a baseline
 // JPEG of 152 x 112 pixels.
 TEST(PreviewPicture, IsABaselineJpegOf152By112) {
