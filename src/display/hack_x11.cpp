@@ -13,13 +13,17 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 
 #include "display/backdrop_x11.h"
 #include "display/hack_options.h"
+#include "display/compositor.h"
+#include "display/hack_petals.h"
+#include "display/pacer.h"
 #include "display/petal_frames.h"
-#include "display/petal_model.h"
 #include "display/x11_image_x11.h"
 #include "display/x11_target_x11.h"
 
@@ -52,12 +56,6 @@ bool StopRequested() {
     return poll(&p, 1, 0) > 0;
 }
 
-double Now() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
-
 // The X server drops a connection it loses; there is nothing left to draw on.
 int OnXIOError(Display*) { _exit(0); }
 
@@ -68,15 +66,21 @@ uint32_t SecondsSinceMidnight() {
     return static_cast<uint32_t>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
 }
 
+int64_t NowNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec;
+}
+
 class Hack {
 public:
-    Hack(const HackOptions& o, X11Target& t, PetalFrames frames)
-        : options_(o), t_(t), frames_(std::move(frames)), petals_(o.count) {}
+    Hack(const HackOptions& o, X11Target& t, double scale) : options_(o), t_(t), scale_(scale), pacer_(1000000000) {}
 
     bool Start(std::string& why);
     int Run();
 
 private:
+    bool MakePetals(std::string& why);
     void HandleEvents();
     void Resize(int width, int height);
     void FitBackdrop();
@@ -85,20 +89,30 @@ private:
 
     const HackOptions& options_;
     X11Target& t_;
-    PetalFrames frames_;
+    double scale_;
     Backdrop backdrop_;
     std::vector<uint32_t> fitted_;  // the backdrop at the window's current size
     X11Image image_;
     GC gc_ = nullptr;
-    PetalTable petals_;
-    std::vector<SpriteDraw> draws_;
+    std::unique_ptr<HackPetals> petals_;
+    SpriteFrames frames_;
+    std::vector<HackDraw> draws_;
+    std::vector<SpriteDraw> sprites_;
+    Compositor compositor_;
+    Pacer pacer_;
     fw::Lcg24Random random_;
-    bool presentAll_ = true;
     bool ended_ = false;
     // Pass rate shown with --fps.
-    double rateFrom_ = 0;
+    int64_t rateFrom_ = 0;
     long ratePasses_ = 0;
     char rateText_[32] = "";
+#ifdef FLUTTERA_HACK_BENCH
+public:
+    // The measurements' loops: passes back to back, and optionally the bare loop that
+    // copies the whole backdrop and presents the whole picture.
+    bool bare_ = std::getenv("FLUTTERA_BENCH_BARE") != nullptr;
+    long passes_ = 0;
+#endif
 };
 
 bool Hack::Start(std::string& why) {
@@ -114,9 +128,27 @@ bool Hack::Start(std::string& why) {
         return false;
     }
     FitBackdrop();
-    ReserveDraws(petals_, draws_);
     random_.Seed(SecondsSinceMidnight());
-    SetInitialValues(petals_, Surface{t_.width, t_.height, t_.width}, random_);
+    return MakePetals(why);
+}
+
+// A petal table for the window's size, and the sprite frames for the scale. A new size
+// starts a new table, as a new start of the saver would.
+bool Hack::MakePetals(std::string& why) {
+    petals_ = std::make_unique<HackPetals>(t_.width, t_.height, scale_, options_.count);
+    if (frames_.size() != petals_->SpriteSize()) {
+        std::optional<SpriteFrames> frames = LoadPetalFrames(petals_->SpriteSize());
+        if (!frames) {
+            why = "the petal pictures built into the program are damaged";
+            return false;
+        }
+        frames_ = std::move(*frames);
+    }
+    petals_->SetInitialValues(random_);
+    draws_.reserve(petals_->Rows());
+    sprites_.reserve(petals_->Rows());
+    compositor_.Reserve(petals_->Rows());
+    compositor_.InvalidateAll();
     return true;
 }
 
@@ -134,12 +166,12 @@ void Hack::Resize(int width, int height) {
     if (width == t_.width && height == t_.height) return;
     t_.width = width;
     t_.height = height;
-    if (!image_.Create(t_.dpy, t_.visual, t_.depth, width, height)) {
+    std::string why;
+    if (!image_.Create(t_.dpy, t_.visual, t_.depth, width, height) || !MakePetals(why)) {
         ended_ = true;
         return;
     }
     FitBackdrop();
-    presentAll_ = true;
 }
 
 void Hack::HandleEvents() {
@@ -151,7 +183,7 @@ void Hack::HandleEvents() {
             if (e.xconfigure.window == t_.window) Resize(e.xconfigure.width, e.xconfigure.height);
             break;
         case Expose:
-            presentAll_ = true;
+            compositor_.InvalidateAll();
             break;
         case DestroyNotify:
             if (e.xdestroywindow.window == t_.window) ended_ = true;
@@ -170,32 +202,31 @@ void Hack::HandleEvents() {
 }
 
 void Hack::Pass() {
-    const int w = t_.width, h = t_.height, stride = image_.stride();
-    uint32_t* out = image_.pixels();
-    for (int y = 0; y < h; ++y)
-        std::memcpy(out + static_cast<size_t>(y) * stride, &fitted_[static_cast<size_t>(y) * w], sizeof(uint32_t) * w);
-    Step(petals_, Surface{w, h, w}, random_, draws_);
-    for (const SpriteDraw& d : draws_) {
-        const auto blit = ClipSprite(d, w, h);
-        if (!blit || d.frame < 0 || d.frame >= kSpriteFrames) continue;
-        const uint32_t* mask = frames_.masks[static_cast<size_t>(d.frame)].data();
-        const uint32_t* sprite = frames_.sprites[static_cast<size_t>(d.frame)].data();
-        for (int y = 0; y < blit->height; ++y) {
-            uint32_t* row = out + static_cast<size_t>(blit->dstY + y) * stride + blit->dstX;
-            const size_t src = static_cast<size_t>(blit->srcY + y) * frames_.size + blit->srcX;
-            for (int x = 0; x < blit->width; ++x) row[x] = (row[x] & mask[src + x]) ^ sprite[src + x];
-        }
+    const PixelView back = image_.view();
+    const PixelView snapshot{fitted_.data(), t_.width, t_.height, t_.width};
+#ifdef FLUTTERA_HACK_BENCH
+    ++passes_;
+    if (bare_) {
+        CopyRect(snapshot, back, back.Bounds());
+        image_.PresentAll(t_.window, gc_);
+        return;
     }
-    image_.PresentAll(t_.window, gc_);
-    presentAll_ = false;
+#endif
+    petals_->Step(random_, draws_);
+    sprites_.clear();
+    for (const HackDraw& d : draws_) sprites_.push_back(SpriteDraw{d.x, d.y, d.frame});
+    compositor_.BeginPass(snapshot, back);
+    compositor_.Draw(back, frames_, sprites_.data(), sprites_.size(), back.Bounds());
+    const std::vector<PixelRect>& changed = compositor_.EndPass();
+    image_.Present(t_.window, gc_, changed.data(), changed.size());
     if (options_.fps) DrawRate();
 }
 
 void Hack::DrawRate() {
     ++ratePasses_;
-    const double now = Now();
-    if (now - rateFrom_ >= 1.0) {
-        std::snprintf(rateText_, sizeof rateText_, "%.1f passes/s", ratePasses_ / (now - rateFrom_));
+    const int64_t now = NowNs();
+    if (now - rateFrom_ >= 1000000000) {
+        std::snprintf(rateText_, sizeof rateText_, "%.1f passes/s", ratePasses_ * 1e9 / static_cast<double>(now - rateFrom_));
         rateFrom_ = now;
         ratePasses_ = 0;
     }
@@ -207,23 +238,26 @@ void Hack::DrawRate() {
 }
 
 int Hack::Run() {
-    constexpr double kPeriod = 1.0 / 60.0;
-    double due = Now();
-    rateFrom_ = due;
+    pacer_.Start(NowNs());
+    rateFrom_ = NowNs();
     const int xfd = ConnectionNumber(t_.dpy);
     while (!ended_) {
         HandleEvents();
         if (ended_ || StopRequested()) break;
-        const double now = Now();
-        if (now >= due) {
+        const int64_t now = NowNs();
+#ifdef FLUTTERA_HACK_BENCH
+        const bool due = true;
+#else
+        const bool due = pacer_.TicksUntilNext(now) == 0;
+#endif
+        if (due) {
+            pacer_.PassStarted(now);
             Pass();
-            // Late passes run back to back; the schedule then starts again from now.
-            due = std::max(due + kPeriod, Now());
             continue;
         }
+        // Sleep until the pass is due, an X event arrives or a termination is asked for.
         pollfd fds[2] = {{xfd, POLLIN, 0}, {g_stopPipe[0], POLLIN, 0}};
-        const int ms = static_cast<int>(std::ceil((due - now) * 1000.0));
-        poll(fds, 2, ms);
+        poll(fds, 2, static_cast<int>(pacer_.MillisecondsUntilNext(now)));
     }
     image_.Release();
     if (gc_) XFreeGC(t_.dpy, gc_);
@@ -247,11 +281,6 @@ int RunHack(const std::vector<std::string>& args, const char* program) {
         std::perror("fluttera: pipe");
         return 1;
     }
-    std::optional<PetalFrames> frames = LoadPetalFrames(kSpriteSize);
-    if (!frames) {
-        std::fprintf(stderr, "fluttera: the petal pictures built into the program are damaged\n");
-        return 1;
-    }
     XSetIOErrorHandler(OnXIOError);
     X11Target target;
     std::string why;
@@ -261,9 +290,16 @@ int RunHack(const std::vector<std::string>& args, const char* program) {
     }
     int status = 0;
     {
-        Hack hack(options, target, std::move(*frames));
+        Hack hack(options, target, options.scale ? *options.scale : DisplayScale(target.dpy));
         if (hack.Start(why)) {
+            const int64_t from = NowNs();
             status = hack.Run();
+#ifdef FLUTTERA_HACK_BENCH
+            std::printf("%s passes %ld seconds %.3f size %dx%d\n", hack.bare_ ? "bare" : "hack", hack.passes_,
+                        (NowNs() - from) / 1e9, target.width, target.height);
+#else
+            (void)from;
+#endif
         } else if (!why.empty()) {
             std::fprintf(stderr, "fluttera: %s\n", why.c_str());
             status = 1;

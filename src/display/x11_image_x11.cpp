@@ -82,7 +82,7 @@ void X11Image::Release() {
     shared_ = false;
 }
 
-void X11Image::Present(Window window, GC gc, const fw::Rect* rects, size_t count) {
+void X11Image::Present(Window window, GC gc, const PixelRect* rects, size_t count) {
     if (!image_) return;
     for (size_t i = 0; i < count; ++i) {
         const int x0 = std::max(rects[i].left, 0), y0 = std::max(rects[i].top, 0);
@@ -98,7 +98,7 @@ void X11Image::Present(Window window, GC gc, const fw::Rect* rects, size_t count
 }
 
 void X11Image::PresentAll(Window window, GC gc) {
-    const fw::Rect all{0, 0, width_, height_};
+    const PixelRect all{0, 0, width_, height_};
     Present(window, gc, &all, 1);
 }
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "framework/ports.h"
+#include "display/pixels.h"
 
 namespace display {
 
@@ -26,15 +26,12 @@ public:
     bool Create(Display* dpy, Visual* visual, int depth, int width, int height);
     void Release();
 
-    uint32_t* pixels() { return pixels_; }
-    int width() const { return width_; }
-    int height() const { return height_; }
-    int stride() const { return stride_; }  // in pixels
+    PixelView view() { return PixelView{pixels_, width_, height_, stride_}; }
     bool shared() const { return shared_; }
 
     // Sends the rectangles (clipped to the image) to the window and waits until the
     // server has them, so the memory may be drawn into again at once.
-    void Present(Window window, GC gc, const fw::Rect* rects, size_t count);
+    void Present(Window window, GC gc, const PixelRect* rects, size_t count);
     void PresentAll(Window window, GC gc);
 
 private:
