@@ -121,7 +121,10 @@ bool TakeRootStill(X11Target& t, Backdrop& out) {
 }
 
 bool TakeBackdrop(X11Target& t, int cancelFd, Backdrop& out) {
-    const std::string helper = FindGetImage();
+    // The helper is made for hacks that XScreenSaver runs: it takes the desktop from the
+    // screenshot the daemon saved before blanking. Started by anything else it may wait
+    // for a window it cannot raise (the root), so there the still of the root serves.
+    const std::string helper = std::getenv("XSCREENSAVER_WINDOW") ? FindGetImage() : std::string();
     if (!helper.empty()) {
         const Pixmap pixmap = XCreatePixmap(t.dpy, t.window, static_cast<unsigned>(t.width),
                                             static_cast<unsigned>(t.height), static_cast<unsigned>(t.depth));

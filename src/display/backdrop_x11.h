@@ -1,8 +1,8 @@
-// The picture the petals fall over. As XScreenSaver's image hacks get theirs: its
-// xscreensaver-getimage helper puts a picture on a pixmap of the window's size, chosen
-// by the user's own settings (a grab of the desktop, a file, a video frame). Where the
-// helper is absent or fails, a still of the root window under the target, taken before
-// the first pass.
+// The picture the petals fall over. Run by XScreenSaver (XSCREENSAVER_WINDOW set), as
+// its image hacks get theirs: its xscreensaver-getimage helper puts a picture on a pixmap
+// of the window's size, chosen by the user's own settings (a grab of the desktop, a file,
+// a video frame). Run by anything else, or where the helper is absent or fails, a still
+// of the root window under the target, taken before the first pass.
 #pragma once
 
 #include <X11/Xlib.h>
