@@ -18,6 +18,9 @@ pkgs=(
   # (decodebin, mpegaudioparse, mpg123audiodec).
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   python3
+  # The Linux hack: Xlib and MIT-SHM headers; XScreenSaver itself (the daemon, the
+  # command, the image helper) for its tests; dpkg-dev for CPack's .deb dependencies.
+  libx11-dev libxext-dev xscreensaver xscreensaver-data dpkg-dev procps
 )
 
 missing=()
