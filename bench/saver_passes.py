@@ -1,50 +1,106 @@
-"""Passes per second of the real saver under Xvfb and Wine at 1920 x 1080, with 0, 300
-and 500 petals side by side in one run (interleaved rounds), from the benchmark build of
-the program (Fluttera_bench.scr: the same program with a pass counter).
+"""Passes per second of the real saver under Xvfb and Wine, unpaced, next to the bare
+two-copy loop (the whole snapshot copied and the whole buffer presented each pass), in
+interleaved rounds: each round runs the bare loop, then the benchmark build of the saver
+(Fluttera_bench.scr) with 0, 300 and 500 petals. Prints each run's rate as a ratio of
+the bare loop's rate in the same round, and the medians.
 
-Usage: python3 bench/saver_passes.py [path/to/Fluttera_bench.scr] [seconds per run] [rounds]
+Usage: python3 bench/saver_passes.py [Fluttera_bench.scr] [bare_loop.exe] [seconds] [rounds]
+Environment: FLUTTERA_BENCH_COUNTS (default 0,300,500); FLUTTERA_BENCH_SIZE (1920x1080);
+FLUTTERA_BENCH_PRESENT, a comma list of presentations to compare, each MODE or
+MODE:RECTCOST with MODE rects, region or whole (default: the saver's own); and the
+harness's FLUTTERA_WINE / FLUTTERA_WINESERVER (with WINEARCH=win32 for 32-bit Wine).
 """
 import os
 import statistics
+import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 from harness import Session  # noqa: E402
 
-scr = sys.argv[1] if len(sys.argv) > 1 else "build/win64/Fluttera_bench.scr"
-seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 8
-rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 3
+scr = sys.argv[1] if len(sys.argv) > 1 else "build/win32/Fluttera_bench.scr"
+bare = sys.argv[2] if len(sys.argv) > 2 else os.path.join(os.path.dirname(scr), "bare_loop.exe")
+seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 8
+rounds = int(sys.argv[4]) if len(sys.argv) > 4 else 3
 counts = tuple(int(c) for c in os.environ.get("FLUTTERA_BENCH_COUNTS", "0,300,500").split(","))
+width, height = (int(v) for v in os.environ.get("FLUTTERA_BENCH_SIZE", "1920x1080").split("x"))
+variants = [v for v in os.environ.get("FLUTTERA_BENCH_PRESENT", "").split(",") if v] or [""]
 
-s = Session(scr, width=1920, height=1080).start()
+
+def variant_env(v):
+    if not v:
+        return {}
+    mode, _, cost = v.partition(":")
+    env = {"FLUTTERA_PRESENT": mode}
+    if cost:
+        env["FLUTTERA_RECT_COST"] = cost
+    return env
+
+
+def load():
+    return os.getloadavg()[0]
+
+
+s = Session(scr, width=width, height=height).start()
 try:
-    s.x("convert", "-size", "1920x1080", "gradient:#1f3c6e-#5a9a8a", "/tmp/fluttera-bench-desktop.png", check=True)
+    picture = f"/tmp/fluttera-bench-desktop-{os.getpid()}.png"
+    s.x("convert", "-size", f"{width}x{height}", "gradient:#1f3c6e-#5a9a8a", picture, check=True)
     stats = os.path.join(s.program_dir, "pass_stats.txt")
-    rates = {c: [] for c in counts}
-    for r in range(rounds):
-        for c in counts:
-            s.kill_wine_programs()
-            s.set_root_picture("/tmp/fluttera-bench-desktop.png")
-            if os.path.exists(stats):
-                os.remove(stats)
+    bare_stats = os.path.join(s.program_dir, "bare_stats.txt")
+    runs = [(c, v) for v in variants for c in counts]
+    ratios = {r: [] for r in runs}
+    rates = {r: [] for r in runs}
+    extra = {r: [] for r in runs}
+    bare_rates = []
+
+    def fresh():
+        s.kill_wine_programs()
+        s.set_root_picture(picture)
+        for f in (stats, bare_stats):
+            if os.path.exists(f):
+                os.remove(f)
+
+    for rnd in range(rounds):
+        fresh()
+        p = s.start_program(bare)
+        if not s.wait_window("Fluttera_BareLoop"):
+            raise SystemExit("no bare loop window")
+        time.sleep(seconds)
+        s.key("space")
+        p.wait(timeout=30)
+        with open(bare_stats) as f:
+            passes, ms = (int(v) for v in f.read().split())
+        base = passes * 1000.0 / ms
+        bare_rates.append(base)
+        print(f"round {rnd + 1}: bare loop              {passes:7d} passes in {ms / 1000:.2f} s = {base:8.1f}/s"
+              f"  (load {load():.2f})", flush=True)
+        for run in runs:
+            c, v = run
+            fresh()
             s.write_settings(petals=c, kind=0, repeat=0, music="")
-            p = s.start_scr("/s")
+            p = s.start_scr("/s", env=variant_env(v))
             if not s.wait_window("Vellora_Main"):
                 raise SystemExit("no saver window")
             time.sleep(seconds)
             s.key("space")
-            p.wait(timeout=20)
+            p.wait(timeout=30)
             with open(stats) as f:
-                passes, ms, rows = (int(v) for v in f.read().split())
-            rates[c].append(passes * 1000.0 / ms)
-            print(f"round {r + 1}: {rows:4d} petal rows  {passes:7d} passes in {ms / 1000:.2f} s  "
-                  f"= {rates[c][-1]:8.1f} passes/s", flush=True)
-    base = statistics.median(rates[0])
+                lines = f.read().splitlines()
+            passes, ms, rows = (int(x) for x in lines[0].split())
+            rate = passes * 1000.0 / ms
+            rates[run].append(rate)
+            ratios[run].append(rate / base)
+            extra[run].append(" ".join(lines[1:]))
+            print(f"round {rnd + 1}: {rows:4d} rows {v or 'default':>12}  {passes:7d} passes in {ms / 1000:.2f} s "
+                  f"= {rate:8.1f}/s  ratio {rate / base:5.2f}  (load {load():.2f})", flush=True)
+            print("         " + extra[run][-1], flush=True)
     print()
-    print("petals  median passes/s  per pass (ms)  vs 0 petals  petal share of a pass")
-    for c in counts:
-        m = statistics.median(rates[c])
-        print(f"{c:6d}  {m:15.1f}  {1000 / m:13.3f}  {m / base:11.3f}  {1 - m / base if c else 0:21.1%}")
+    print(f"bare loop: median {statistics.median(bare_rates):.1f} passes/s at {width}x{height}")
+    print("petal rows  presentation  median passes/s  median ratio to bare loop  (ratios per round)")
+    for run in runs:
+        c, v = run
+        print(f"{c + 1:10d}  {v or 'default':>12}  {statistics.median(rates[run]):15.1f}  "
+              f"{statistics.median(ratios[run]):25.2f}  ({', '.join(f'{r:.2f}' for r in ratios[run])})")
 finally:
     s.stop()

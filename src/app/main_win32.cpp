@@ -1,4 +1,5 @@
 // The program's entry: hands start-up its Win32 side and lets it pick the mode.
+#include "display/monitors_win32.h"
 #include "display/preview_window_win32.h"
 #include "display/saver_window_win32.h"
 #include "framework/adapters_win32.h"
@@ -26,8 +27,8 @@ public:
         dialog::ShowSettingsDialog(sys, startup::Hooks(), files, fw::win::ProgramFolder());
     }
     void RunSaver() override {
-        // The snapshot, the window and the petals are in the screen's real pixels.
-        SetProcessDPIAware();
+        // The snapshot, the window and the petals are in the screens' real pixels.
+        display::DeclareDpiAware();
         display::RunSaverWindow(sys, startup::Hooks());
     }
 

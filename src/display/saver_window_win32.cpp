@@ -1,18 +1,28 @@
 // The full-screen saver window "Vellora_Main": the desktop snapshot, the back buffer the
 // petals are drawn into, the two music timers, and the keys and clicks that end it.
-// Every decision lives in the petal model and the saver controller; this file only
-// carries them out with GDI.
+// Every decision lives in the petal model, the compositor, the pacer and the saver
+// controller; this file only carries them out with the system's windows, clock and GDI.
 #include "display/saver_window_win32.h"
 
+#include "display/compositor.h"
+#include "display/frames_win32.h"
+#include "display/monitors_win32.h"
+#include "display/pacer.h"
 #include "display/petal_model.h"
+#include "display/present_win32.h"
 #include "display/saver.h"
+#include "display/saver_stats_win32.h"
+#include "display/screens.h"
 #include "framework/adapters_win32.h"
 #include "framework/window_win32.h"
 #include "music/media_port_win32.h"
 #include "resource_ids.h"
 #include "startup/settings.h"
 
+#include <mmsystem.h>
+
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace display {
@@ -20,6 +30,17 @@ namespace {
 
 constexpr UINT_PTR kTimer1 = 1;  // 1000 ms: keeps an MP3 looping
 constexpr UINT_PTR kTimer2 = 2;  // 200 ms: drives the audio CD
+
+// The resources of each carried sprite size, in the order of kSpriteSizes.
+constexpr int kMaskIds[kSpriteSizeCount] = {IDB_PETAL_MASK, IDB_PETAL24_MASK, IDB_PETAL32_MASK, IDB_PETAL48_MASK};
+constexpr int kSpriteIds[kSpriteSizeCount] = {IDB_PETAL_SPRITE, IDB_PETAL24_SPRITE, IDB_PETAL32_SPRITE,
+                                              IDB_PETAL48_SPRITE};
+
+std::size_t SizeIndex(int32_t size) {
+    for (std::size_t i = 0; i < kSpriteSizeCount; ++i)
+        if (kSpriteSizes[i] == size) return i;
+    return 0;
+}
 
 class SaverWindow;
 
@@ -39,8 +60,7 @@ private:
 class SaverWindow final : public fw::win::Window, public SaverWindowPort {
 public:
     SaverWindow(fw::SystemHooksPort& sys, startup::HookState& hooks)
-        : display_(*this), bgm_(media_), controller_(*this, bgm_, sys, hooks, startup::Settings()),
-          petals_(startup::Settings().PetalCount) {}
+        : display_(*this), bgm_(media_), controller_(*this, bgm_, sys, hooks, startup::Settings()) {}
 
     [[noreturn]] void Load();
     void OnClick() { controller_.OnClick(); }
@@ -55,7 +75,7 @@ public:
     void Unload() override { DestroyWindow(hwnd()); }
     void EndProgram() override {
 #ifdef FLUTTERA_PASS_STATS
-        WriteStats();
+        stats_.Write(static_cast<int>(screens_ ? screens_->Rows() : 0));
 #endif
         ExitProcess(0);
     }
@@ -70,38 +90,27 @@ private:
         flag = on;
     }
 #ifdef FLUTTERA_PASS_STATS
-    // Benchmark builds only: how many passes ran, and for how long, written beside the
-    // program at the exit.
-    void WriteStats() {
-        std::wstring path = fw::win::Widen(fw::win::ProgramFolder()) + L"\\pass_stats.txt";
-        HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE) return;
-        char line[96];
-        int n = wsprintfA(line, "%lu %lu %d\r\n", passes_, GetTickCount() - firstPass_,
-                          static_cast<int>(petals_.size()));
-        DWORD written = 0;
-        WriteFile(f, line, n, &written, nullptr);
-        CloseHandle(f);
-    }
-    unsigned long passes_ = 0;
-    DWORD firstPass_ = 0;
+    PassStats stats_;  // benchmark builds only
 #endif
     void TakeSnapshot();
-    void LoadFrames();
+    void LoadSpriteSizes();
     [[noreturn]] void RunAnimation();
     void Pass();
+    void WaitForNextPass(const Pacer& pacer);
 
     DisplaySurface display_;
     music::Win32MediaPort media_;
     music::Bgm bgm_;
     SaverController controller_;
-    PetalTable petals_;
-    std::vector<SpriteDraw> draws_;
+    std::optional<Screens> screens_;  // a petal table per monitor, each at its own scale
     fw::Lcg24Random random_;
     fw::win::RetainedPicture master_;  // the desktop snapshot
     fw::win::RetainedPicture back_;    // the back buffer of Display
-    std::array<fw::win::RetainedPicture, kSpriteFrames> masks_, sprites_;
+    std::array<SpriteFrames, kSpriteSizeCount> frames_;  // the frames of each size a monitor uses
+    Compositor compositor_;
+    Presenter presenter_;
     HDC displayDc_ = nullptr;
+    PixelRect virtual_;  // where the window lies on the virtual screen
     int width_ = 0, height_ = 0;
     bool timer1_ = false, timer2_ = false;
 };
@@ -151,44 +160,53 @@ void SaverWindow::TakeSnapshot() {
     HWND desktop = GetDesktopWindow();
     HDC dc = GetDC(desktop);
     if (dc) {
-        BitBlt(master_.dc(), 0, 0, width_, height_, dc, 0, 0, SRCCOPY);
+        // The whole virtual screen, wherever the desktop's own origin lies.
+        POINT from{virtual_.left, virtual_.top};
+        ScreenToClient(desktop, &from);
+        BitBlt(master_.dc(), 0, 0, width_, height_, dc, from.x, from.y, SRCCOPY);
         // Display's own picture is the snapshot, so its first paint shows the desktop.
         BitBlt(back_.dc(), 0, 0, width_, height_, master_.dc(), 0, 0, SRCCOPY);
         ReleaseDC(desktop, dc);
     }
 }
 
-void SaverWindow::LoadFrames() {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (int k = 0; k < kSpriteFrames; ++k) {
-        masks_[k].FromResource(instance, IDB_PETAL_MASK + k);
-        sprites_[k].FromResource(instance, IDB_PETAL_SPRITE + k);
+void SaverWindow::LoadSpriteSizes() {
+    // Only the sizes some monitor draws with.
+    for (std::size_t i = 0; i < screens_->size(); ++i) {
+        const std::size_t size = SizeIndex((*screens_)[i].spriteSize);
+        if (frames_[size].count() == 0)
+            LoadFrames(GetModuleHandleW(nullptr), kMaskIds[size], kSpriteIds[size], kSpriteSizes[size], frames_[size]);
     }
 }
 
 void SaverWindow::Load() {
-    // 1, 2: the whole primary screen, and Display over the whole client area.
-    width_ = GetSystemMetrics(SM_CXSCREEN);
-    height_ = GetSystemMetrics(SM_CYSCREEN);
-    Create(L"FlutteraSaver", 0, L"Vellora_Main", WS_POPUP | WS_CLIPCHILDREN, 0, 0, width_, height_);
+    // 1, 2: the whole virtual screen (every monitor), and Display over the whole client area.
+    virtual_ = VirtualScreen();
+    width_ = virtual_.Width();
+    height_ = virtual_.Height();
+    Create(L"FlutteraSaver", 0, L"Vellora_Main", WS_POPUP | WS_CLIPCHILDREN, virtual_.left, virtual_.top, width_,
+           height_);
     RECT client{0, 0, width_, height_};
     GetClientRect(hwnd(), &client);
     width_ = client.right;
     height_ = client.bottom;
     display_.Create(L"FlutteraDisplay", 0, L"", WS_CHILD | WS_VISIBLE, 0, 0, width_, height_, hwnd(), nullptr,
                     LoadCursor(nullptr, IDC_ARROW), nullptr, nullptr, CS_OWNDC);
-    // 3: the petal table was allocated with the window, rows 0 to PetalCount.
-    ReserveDraws(petals_, draws_);
+    // 3: a petal table of rows 0 to PetalCount for each monitor, at its own scale.
+    screens_.emplace(ListMonitors(),
+                     PixelRect{virtual_.left, virtual_.top, virtual_.left + width_, virtual_.top + height_},
+                     startup::Settings().PetalCount);
+    compositor_.Reserve(screens_->Rows());
     // 4-7: the snapshot, before the window is ever shown.
     master_.Create(width_, height_);
     back_.Create(width_, height_);
     TakeSnapshot();
-    LoadFrames();
+    LoadSpriteSizes();
     // 8, 9: seeded once from the time of day, then every petal's starting values.
     SYSTEMTIME now;
     GetLocalTime(&now);
     random_.Seed(static_cast<uint32_t>(now.wHour * 3600 + now.wMinute * 60 + now.wSecond));
-    SetInitialValues(petals_, Surface{width_, height_, width_}, random_);
+    screens_->SetInitialValues(random_);
     // 10: the music.
     controller_.StartMusic();
     // 11, 12: shown, then topmost.
@@ -201,33 +219,65 @@ void SaverWindow::Load() {
     RunAnimation();
 }
 
+namespace {
+int64_t Now() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+}
+}  // namespace
+
 void SaverWindow::Pass() {
-    const Surface surface{width_, height_, width_};
-    BitBlt(back_.dc(), 0, 0, width_, height_, master_.dc(), 0, 0, SRCCOPY);
-    Step(petals_, surface, random_, draws_);
-#ifdef FLUTTERA_PASS_STATS
-    ++passes_;
-#endif
-    for (const SpriteDraw& d : draws_) {
-        auto blit = ClipSprite(d, width_, height_);
-        if (!blit || d.frame < 0 || d.frame >= kSpriteFrames) continue;
-        // The mask clears the petal's pixels to black, the sprite XORs its colours in.
-        BitBlt(back_.dc(), blit->dstX, blit->dstY, blit->width, blit->height, masks_[d.frame].dc(), blit->srcX,
-               blit->srcY, SRCAND);
-        BitBlt(back_.dc(), blit->dstX, blit->dstY, blit->width, blit->height, sprites_[d.frame].dc(), blit->srcX,
-               blit->srcY, SRCINVERT);
+    screens_->Step(random_);
+    // The back buffer keeps the last pass: the snapshot goes back only under the last
+    // pass's petals, and only what changed reaches the screen.
+    GdiFlush();  // no GDI copy into or out of the pictures is still pending
+    const PixelView back = ViewOf(back_);
+    compositor_.BeginPass(ViewOf(master_), back);
+    // Each monitor's petals with the sprites of its scale, never beyond its edges.
+    for (std::size_t i = 0; i < screens_->size(); ++i) {
+        const Screen& screen = (*screens_)[i];
+        compositor_.Draw(back, frames_[SizeIndex(screen.spriteSize)], screen.draws.data(), screen.draws.size(),
+                         screen.clip);
     }
-    if (displayDc_) PaintDisplay(displayDc_);
+    const std::vector<PixelRect>& changed = compositor_.EndPass();
+    if (displayDc_) presenter_.Present(displayDc_, back_.dc(), changed);
     GdiFlush();
+#ifdef FLUTTERA_PASS_STATS
+    stats_.Passed(changed);
+#endif
     fw::win::ProcessPendingMessages();
+}
+
+// Handles every message as it arrives until the next pass is due.
+void SaverWindow::WaitForNextPass(const Pacer& pacer) {
+    while (controller_.Running()) {
+        const DWORD ms = pacer.MillisecondsUntilNext(Now());
+        if (ms == 0) return;
+        MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        fw::win::ProcessPendingMessages();
+    }
 }
 
 void SaverWindow::RunAnimation() {
     controller_.SetRunning(true);
+    // Millisecond waits that end on time; the system's usual tick is 15.6 ms.
+    timeBeginPeriod(1);
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    Pacer pacer(frequency.QuadPart);
+    pacer.Start(Now());
 #ifdef FLUTTERA_PASS_STATS
-    firstPass_ = GetTickCount();
+    stats_.Configure(compositor_, presenter_);
+    const bool paced = stats_.paced();
+#else
+    const bool paced = true;
 #endif
-    while (controller_.Running()) Pass();
+    while (controller_.Running()) {
+        pacer.PassStarted(Now());
+        Pass();
+        if (paced) WaitForNextPass(pacer);
+    }
     ExitProcess(0);
 }
 

@@ -24,20 +24,17 @@ int32_t ToLogical(int32_t physical, uint32_t dpi) {
     return fw::ToInt32(static_cast<double>(physical) * kBaseDpi / dpi).value_or(0);
 }
 
-// The overlap of two rectangles; an empty one when they do not meet.
-PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
-    const int64_t left = std::max<int64_t>(a.left, b.left), top = std::max<int64_t>(a.top, b.top);
-    const int64_t right = std::min(a.right(), b.right()), bottom = std::min(a.bottom(), b.bottom());
-    if (left >= right || top >= bottom) return PixelRect{};
-    return PixelRect{static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(right - left),
-                     static_cast<int32_t>(bottom - top)};
-}
-
 // The primary monitor sits at the virtual screen's origin; the rest follow by position.
 bool ComesFirst(const Monitor& a, const Monitor& b) {
-    const bool aPrimary = a.rect.left == 0 && a.rect.top == 0;
-    const bool bPrimary = b.rect.left == 0 && b.rect.top == 0;
+    const bool aPrimary = a.rect.left == 0 && a.rect.top == 0 && !a.rect.Empty();
+    const bool bPrimary = b.rect.left == 0 && b.rect.top == 0 && !b.rect.Empty();
     return std::make_tuple(!aPrimary, a.rect.top, a.rect.left) < std::make_tuple(!bPrimary, b.rect.top, b.rect.left);
+}
+
+// A rectangle moved by (dx, dy), its edges kept in the int range.
+PixelRect Shifted(const PixelRect& r, int64_t dx, int64_t dy) {
+    const auto clamp = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+    return PixelRect{clamp(r.left + dx), clamp(r.top + dy), clamp(r.right + dx), clamp(r.bottom + dy)};
 }
 
 }  // namespace
@@ -54,46 +51,29 @@ int32_t SpriteSizeFor(uint32_t dpi) {
     return best;
 }
 
-std::optional<SpriteBlit> ClipScaled(const ScaledDraw& draw) {
-    const PixelRect square{draw.x, draw.y, draw.size, draw.size};
-    const PixelRect visible = Intersect(square, draw.clip);
-    if (visible.width == 0) return std::nullopt;
-    SpriteBlit b;
-    b.dstX = visible.left;
-    b.dstY = visible.top;
-    b.srcX = static_cast<int32_t>(int64_t{visible.left} - draw.x);
-    b.srcY = static_cast<int32_t>(int64_t{visible.top} - draw.y);
-    b.width = visible.width;
-    b.height = visible.height;
-    return b;
-}
-
 Screens::Screens(const std::vector<Monitor>& monitors, const PixelRect& buffer, int32_t petalCount)
     : buffer_(buffer) {
     std::vector<Monitor> ordered = monitors;
     std::stable_sort(ordered.begin(), ordered.end(), ComesFirst);
-    const PixelRect whole{0, 0, buffer.width, buffer.height};
+    const PixelRect whole{0, 0, buffer.Width(), buffer.Height()};
+    screens_.reserve(ordered.size());
     for (const Monitor& m : ordered) {
+        if (m.rect.Empty()) continue;
         // The monitor in buffer pixels: the buffer's top-left is the virtual screen's.
-        const PixelRect shifted{static_cast<int32_t>(int64_t{m.rect.left} - buffer.left),
-                                static_cast<int32_t>(int64_t{m.rect.top} - buffer.top), m.rect.width, m.rect.height};
-        const PixelRect clip = Intersect(shifted, whole);
-        if (clip.width == 0) continue;
+        const PixelRect clip = Intersect(Shifted(m.rect, -int64_t{buffer.left}, -int64_t{buffer.top}), whole);
+        if (clip.Empty()) continue;
         const uint32_t dpi = Dpi(m);
-        const int32_t width = ToLogical(m.rect.width, dpi);
-        const int32_t height = ToLogical(m.rect.height, dpi);
-        screens_.push_back(Screen{m, clip, Surface{width, height, width}, SpriteSizeFor(dpi), PetalTable(petalCount), {}});
-        display::ReserveDraws(screens_.back().table, screens_.back().draws);
+        const int32_t width = ToLogical(m.rect.Width(), dpi);
+        const int32_t height = ToLogical(m.rect.Height(), dpi);
+        screens_.push_back(Screen{m, clip, Surface{width, height, width}, SpriteSizeFor(dpi), PetalTable(petalCount), {}, {}});
+        Screen& s = screens_.back();
+        ReserveDraws(s.table, s.logicalDraws);
+        s.draws.reserve(s.table.size());
     }
 }
 
 void Screens::SetInitialValues(fw::RandomSource& random) {
     for (Screen& s : screens_) display::SetInitialValues(s.table, s.logical, random);
-}
-
-void Screens::ReserveDraws(std::vector<ScaledDraw>& draws) const {
-    const std::size_t rows = Rows();
-    if (draws.capacity() < rows) draws.reserve(rows);
 }
 
 std::size_t Screens::Rows() const {
@@ -102,24 +82,21 @@ std::size_t Screens::Rows() const {
     return rows;
 }
 
-void Screens::Step(fw::RandomSource& random, std::vector<ScaledDraw>& draws) {
-    draws.clear();
-    ReserveDraws(draws);
-    for (std::size_t i = 0; i < screens_.size(); ++i) {
-        Screen& s = screens_[i];
-        display::Step(s.table, s.logical, random, s.draws);
+void Screens::Step(fw::RandomSource& random) {
+    for (Screen& s : screens_) {
+        display::Step(s.table, s.logical, random, s.logicalDraws);
+        s.draws.clear();
         const uint32_t dpi = Dpi(s.monitor);
         // The monitor's origin in buffer pixels (before any cut to the buffer).
         const int64_t originX = int64_t{s.monitor.rect.left} - buffer_.left;
         const int64_t originY = int64_t{s.monitor.rect.top} - buffer_.top;
-        for (const SpriteDraw& d : s.draws) {
+        for (const SpriteDraw& d : s.logicalDraws) {
             const auto x = ToPhysical(d.x, dpi), y = ToPhysical(d.y, dpi);
             if (!x || !y) continue;
             const int64_t bx = originX + *x, by = originY + *y;
             // A position beyond the int range cannot be drawn; skip it, not the pass.
             if (bx < INT32_MIN || bx > INT32_MAX || by < INT32_MIN || by > INT32_MAX) continue;
-            draws.push_back(ScaledDraw{static_cast<int32_t>(bx), static_cast<int32_t>(by), s.spriteSize, d.frame,
-                                       s.clip, i});
+            s.draws.push_back(SpriteDraw{static_cast<int32_t>(bx), static_cast<int32_t>(by), d.frame});
         }
     }
 }

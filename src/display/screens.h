@@ -7,26 +7,16 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "display/petal_model.h"
+#include "display/pixels.h"
 #include "framework/ports.h"
 
 namespace display {
 
-// A rectangle in pixels: virtual-screen coordinates for monitors (they may start left of
-// or above the primary monitor, at negative coordinates), buffer coordinates for clips.
-struct PixelRect {
-    int32_t left = 0, top = 0, width = 0, height = 0;
-    int64_t right() const { return int64_t{left} + width; }
-    int64_t bottom() const { return int64_t{top} + height; }
-    bool operator==(const PixelRect& o) const {
-        return left == o.left && top == o.top && width == o.width && height == o.height;
-    }
-};
-
-// What the system says of one monitor.
+// What the system says of one monitor: where it lies on the virtual screen (it may start
+// left of or above the primary monitor, at negative coordinates) and its DPI.
 struct Monitor {
     PixelRect rect;
     uint32_t dpi = 96;  // 0 (unknown) counts as 96
@@ -39,20 +29,6 @@ constexpr std::size_t kSpriteSizeCount = sizeof(kSpriteSizes) / sizeof(kSpriteSi
 // The carried size nearest to 16 x dpi / 96; halfway between two, the larger.
 int32_t SpriteSizeFor(uint32_t dpi);
 
-// One sprite to draw into the buffer: its square's top-left corner and size, its frame, and
-// the rectangle it must not leave (its monitor, in buffer pixels).
-struct ScaledDraw {
-    int32_t x = 0, y = 0;
-    int32_t size = kSpriteSize;
-    int32_t frame = 0;
-    PixelRect clip;
-    std::size_t screen = 0;  // which monitor's table drew it
-};
-
-// The part of a scaled draw inside its clip: where to read in the sprite, where to write in
-// the buffer, and how much. Empty when nothing of it is visible.
-std::optional<SpriteBlit> ClipScaled(const ScaledDraw& draw);
-
 // One monitor as the saver sees it.
 struct Screen {
     Monitor monitor;
@@ -60,7 +36,8 @@ struct Screen {
     Surface logical;      // the surface its petal model runs on
     int32_t spriteSize = kSpriteSize;
     PetalTable table;
-    std::vector<SpriteDraw> draws;  // its model's draws of the last pass, logical pixels
+    std::vector<SpriteDraw> logicalDraws;  // its model's draws of the last pass
+    std::vector<SpriteDraw> draws;         // the same scaled, in buffer pixels, to draw clipped to `clip`
 };
 
 // Every monitor's petals, drawn into a buffer that covers `buffer` (the virtual screen).
@@ -74,10 +51,9 @@ public:
 
     // Every table's starting values, screen by screen.
     void SetInitialValues(fw::RandomSource& random);
-    // One pass of every table; `draws` gets the pass's sprites, screen by screen and in row
-    // order within a screen. Once the buffer has room (ReserveDraws) a pass allocates nothing.
-    void Step(fw::RandomSource& random, std::vector<ScaledDraw>& draws);
-    void ReserveDraws(std::vector<ScaledDraw>& draws) const;
+    // One pass of every table, screen by screen; each screen's `draws` then holds its
+    // sprites in row order. A pass allocates nothing.
+    void Step(fw::RandomSource& random);
 
     std::size_t size() const { return screens_.size(); }
     const Screen& operator[](std::size_t i) const { return screens_[i]; }

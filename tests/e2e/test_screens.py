@@ -1,0 +1,88 @@
+"""The saver on a high-DPI screen: with Wine at 192 dpi (200 %) the petals are drawn twice
+as large as at 96 dpi, in the screen's real pixels. (Xvfb and Wine show one monitor, so the
+several-monitor layouts are covered by the unit tests.)"""
+import os
+import tempfile
+import time
+import unittest
+
+from shared import SAVER, session
+from test_saver import changed, desktop_picture
+
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+
+
+def petal_sizes(points, gap=2):
+    """The larger side of each group of changed pixels (one petal, or a few overlapping)."""
+    seen, sizes = set(), []
+    for p in points:
+        if p in seen:
+            continue
+        stack, xs, ys = [p], [], []
+        seen.add(p)
+        while stack:
+            x, y = stack.pop()
+            xs.append(x)
+            ys.append(y)
+            for dx in range(-gap, gap + 1):
+                for dy in range(-gap, gap + 1):
+                    q = (x + dx, y + dy)
+                    if q in points and q not in seen:
+                        seen.add(q)
+                        stack.append(q)
+        sizes.append(max(max(xs) - min(xs), max(ys) - min(ys)) + 1)
+    return sizes
+
+
+def median(values):
+    values = sorted(values)
+    return values[len(values) // 2]
+
+
+class HighDpi(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.s = session()
+        cls.tmp = tempfile.mkdtemp()
+        cls.picture = os.path.join(cls.tmp, "desktop.png")
+        desktop_picture(cls.picture)
+
+    def tearDown(self):
+        self.s.kill_wine_programs()
+        self.s.run_wine("reg", "delete", DESKTOP_KEY, "/v", "LogPixels", "/f")
+        self.s.kill_wine_programs()
+
+    def sizes_at(self, dpi, wanted=40, timeout=40):
+        """Sizes of at least `wanted` petals seen by the saver running at that dpi."""
+        self.s.kill_wine_programs()
+        r = self.s.run_wine("reg", "add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.s.kill_wine_programs()
+        self.s.set_root_picture(self.picture)
+        time.sleep(0.3)
+        base = self.s.screenshot()
+        self.s.write_settings(petals=30, kind=0, repeat=0, music="")
+        p = self.s.start_scr("/s")
+        self.assertTrue(self.s.wait_window(SAVER), "no saver window")
+        sizes, end = [], time.monotonic() + timeout
+        while len(sizes) < wanted and time.monotonic() < end:
+            time.sleep(0.5)
+            sizes += petal_sizes(changed(base, self.s.screenshot()))
+        self.s.save_png(os.path.join(self.s.root, f"saver-{dpi}dpi.png"))
+        self.assertIsNone(p.poll(), "the saver ended by itself")
+        self.s.key("space")
+        p.wait(timeout=10)
+        self.assertGreaterEqual(len(sizes), wanted, f"too few petals seen at {dpi} dpi")
+        return sizes
+
+    def test_petals_are_twice_as_large_at_192_dpi(self):
+        normal = median(self.sizes_at(96))
+        double = median(self.sizes_at(192))
+        self.assertLessEqual(normal, 16)
+        ratio = double / normal
+        self.assertGreater(ratio, 1.6, (normal, double))
+        self.assertLess(ratio, 2.4, (normal, double))
+
+
+if __name__ == "__main__":
+    unittest.main()
