@@ -16,14 +16,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <memory>
+#include <optional>
 
 #include "display/backdrop_x11.h"
 #include "display/hack_options.h"
 #include "display/compositor.h"
-#include "display/hack_petals.h"
 #include "display/pacer.h"
 #include "display/petal_frames.h"
+#include "display/screens.h"
 #include "display/x11_image_x11.h"
 #include "display/x11_target_x11.h"
 
@@ -94,10 +94,9 @@ private:
     std::vector<uint32_t> fitted_;  // the backdrop at the window's current size
     X11Image image_;
     GC gc_ = nullptr;
-    std::unique_ptr<HackPetals> petals_;
+    // One monitor: XScreenSaver gives each monitor a window and a hack of its own.
+    std::optional<Screens> screens_;
     SpriteFrames frames_;
-    std::vector<HackDraw> draws_;
-    std::vector<SpriteDraw> sprites_;
     Compositor compositor_;
     Pacer pacer_;
     fw::Lcg24Random random_;
@@ -135,19 +134,20 @@ bool Hack::Start(std::string& why) {
 // A petal table for the window's size, and the sprite frames for the scale. A new size
 // starts a new table, as a new start of the saver would.
 bool Hack::MakePetals(std::string& why) {
-    petals_ = std::make_unique<HackPetals>(t_.width, t_.height, scale_, options_.count);
-    if (frames_.size() != petals_->SpriteSize()) {
-        std::optional<SpriteFrames> frames = LoadPetalFrames(petals_->SpriteSize());
+    const PixelRect window{0, 0, t_.width, t_.height};
+    const uint32_t dpi = static_cast<uint32_t>(std::lround(96.0 * scale_));
+    screens_.emplace(std::vector<Monitor>{Monitor{window, dpi}}, window, options_.count);
+    const int32_t size = screens_->size() ? (*screens_)[0].spriteSize : kSpriteSize;
+    if (frames_.size() != size) {
+        std::optional<SpriteFrames> frames = LoadPetalFrames(size);
         if (!frames) {
             why = "the petal pictures built into the program are damaged";
             return false;
         }
         frames_ = std::move(*frames);
     }
-    petals_->SetInitialValues(random_);
-    draws_.reserve(petals_->Rows());
-    sprites_.reserve(petals_->Rows());
-    compositor_.Reserve(petals_->Rows());
+    screens_->SetInitialValues(random_);
+    compositor_.Reserve(screens_->Rows());
     compositor_.InvalidateAll();
     return true;
 }
@@ -212,11 +212,12 @@ void Hack::Pass() {
         return;
     }
 #endif
-    petals_->Step(random_, draws_);
-    sprites_.clear();
-    for (const HackDraw& d : draws_) sprites_.push_back(SpriteDraw{d.x, d.y, d.frame});
+    screens_->Step(random_);
     compositor_.BeginPass(snapshot, back);
-    compositor_.Draw(back, frames_, sprites_.data(), sprites_.size(), back.Bounds());
+    for (std::size_t i = 0; i < screens_->size(); ++i) {
+        const Screen& screen = (*screens_)[i];
+        compositor_.Draw(back, frames_, screen.draws.data(), screen.draws.size(), screen.clip);
+    }
     const std::vector<PixelRect>& changed = compositor_.EndPass();
     image_.Present(t_.window, gc_, changed.data(), changed.size());
     if (options_.fps) DrawRate();

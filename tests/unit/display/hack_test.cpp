@@ -1,5 +1,5 @@
-// The Linux hack's portable parts: its command line, the BMP reader behind its petal
-// frames, and the petals it runs on a window.
+// The Linux hack's portable parts: its command line and the BMP reader behind its
+// compiled-in petal frames.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -9,7 +9,6 @@
 
 #include "display/bmp_image.h"
 #include "display/hack_options.h"
-#include "display/hack_petals.h"
 #include "display/petal_frames.h"
 #include "display/petal_model.h"
 
@@ -120,37 +119,6 @@ TEST(CompiledPetalFrames, EverySizeIsTheCommittedBitmaps) {
         EXPECT_TRUE(std::equal(file->pixels.begin(), file->pixels.end(), frames->Sprite(7))) << size;
     }
     EXPECT_FALSE(LoadPetalFrames(20));
-}
-
-TEST(HackPetals, AtScaleOneTheModelsOwnDrawsAtScaleTwoDoubled) {
-    fw::Lcg24Random a, b, c;
-    a.Seed(1234); b.Seed(1234); c.Seed(1234);
-    HackPetals one(1280, 800, 1.0, 300), two(2560, 1600, 2.0, 300);
-    PetalTable table(300);
-    const Surface surface{1280, 800, 1280};
-    one.SetInitialValues(a);
-    two.SetInitialValues(c);
-    SetInitialValues(table, surface, b);
-    EXPECT_EQ(one.SpriteSize(), 16);
-    EXPECT_EQ(two.SpriteSize(), 32);
-    std::vector<HackDraw> got, doubled;
-    std::vector<SpriteDraw> want;
-    size_t drawn = 0;
-    for (int pass = 0; pass < 2000; ++pass) {
-        one.Step(a, got);
-        two.Step(c, doubled);
-        Step(table, surface, b, want);
-        ASSERT_EQ(got.size(), want.size());
-        ASSERT_EQ(doubled.size(), want.size());
-        for (size_t i = 0; i < want.size(); ++i) {
-            ASSERT_EQ((std::vector<int32_t>{got[i].x, got[i].y, got[i].frame}),
-                      (std::vector<int32_t>{want[i].x, want[i].y, want[i].frame}));
-            ASSERT_EQ((std::vector<int32_t>{doubled[i].x, doubled[i].y, doubled[i].size}),
-                      (std::vector<int32_t>{2 * want[i].x, 2 * want[i].y, 32}));
-        }
-        drawn += want.size();
-    }
-    EXPECT_GT(drawn, 0u);
 }
 
 }  // namespace
