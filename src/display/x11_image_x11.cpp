@@ -15,9 +15,8 @@ bool X11Image::Create(Display* dpy, Visual* visual, int depth, int width, int he
     dpy_ = dpy;
     width = std::max(width, 1);
     height = std::max(height, 1);
-    int major = 0, minor = 0;
-    Bool pixmaps = False;
-    if (XShmQueryVersion(dpy, &major, &minor, &pixmaps)) {
+    int opcode = 0, event = 0, error = 0;
+    if (XQueryExtension(dpy, "MIT-SHM", &opcode, &event, &error)) {
         image_ = XShmCreateImage(dpy, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &shm_,
                                  static_cast<unsigned>(width), static_cast<unsigned>(height));
         if (image_ && image_->bits_per_pixel == 32) {
