@@ -19,8 +19,8 @@
 #include <optional>
 
 #include "display/backdrop_x11.h"
-#include "display/hack_options.h"
 #include "display/compositor.h"
+#include "display/hack_options.h"
 #include "display/pacer.h"
 #include "display/petal_frames.h"
 #include "display/screens.h"
@@ -56,8 +56,12 @@ bool StopRequested() {
     return poll(&p, 1, 0) > 0;
 }
 
-// The X server drops a connection it loses; there is nothing left to draw on.
-int OnXIOError(Display*) { _exit(0); }
+// The connection to the X server is gone (the server ended): nothing is left to draw on
+// or to clean up there.
+int OnXIOError(Display*) {
+    std::fputs("fluttera: lost the connection to the X server\n", stderr);
+    _exit(1);
+}
 
 uint32_t SecondsSinceMidnight() {
     const std::time_t t = std::time(nullptr);
