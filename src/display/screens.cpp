@@ -65,7 +65,8 @@ Screens::Screens(const std::vector<Monitor>& monitors, const PixelRect& buffer, 
         const uint32_t dpi = Dpi(m);
         const int32_t width = ToLogical(m.rect.Width(), dpi);
         const int32_t height = ToLogical(m.rect.Height(), dpi);
-        screens_.push_back(Screen{m, clip, Surface{width, height, width}, SpriteSizeFor(dpi), PetalTable(petalCount), {}, {}});
+        screens_.push_back(
+            Screen{m, clip, Surface{width, height, width}, SpriteSizeFor(dpi), PetalTable(petalCount), {}, {}});
         Screen& s = screens_.back();
         ReserveDraws(s.table, s.logicalDraws);
         s.draws.reserve(s.table.size());

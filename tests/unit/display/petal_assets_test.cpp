@@ -176,8 +176,10 @@ TEST(PetalFrames, LargerSizesAreTheSamePetalScaled) {
             const double expected = smallArea * (size / 16.0) * (size / 16.0);
             EXPECT_GT(area, expected * 0.8);
             EXPECT_LT(area, expected * 1.25);
-            for (int j = 0; j < 16; ++j)
-                if (j != k) EXPECT_GT(overlap[k] * either[j], overlap[j] * either[k]) << "looks more like frame " << j;
+            for (int j = 0; j < 16; ++j) {
+                if (j == k) continue;
+                EXPECT_GT(overlap[k] * either[j], overlap[j] * either[k]) << "looks more like frame " << j;
+            }
         }
     }
 }

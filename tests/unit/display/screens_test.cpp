@@ -78,7 +78,8 @@ Passes Reference(const Layout& l, uint32_t seed, int32_t petals, int passes) {
     fw::Lcg24Random random;
     random.Seed(seed);
     const auto surface = [&](const Expected& e) { return display::Surface{e.width, e.height, e.width}; };
-    for (std::size_t i = 0; i < l.screens.size(); ++i) display::SetInitialValues(tables[i], surface(l.screens[i]), random);
+    for (std::size_t i = 0; i < l.screens.size(); ++i)
+        display::SetInitialValues(tables[i], surface(l.screens[i]), random);
     Passes out(passes, std::vector<std::vector<SpriteDraw>>(l.screens.size()));
     std::vector<SpriteDraw> draws;
     for (int pass = 0; pass < passes; ++pass) {
