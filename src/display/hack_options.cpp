@@ -76,7 +76,9 @@ HackOptions ParseHackOptions(const std::vector<std::string>& args) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
         if (Is(a, "root")) {
-            o.target = HackTarget::Root;
+            // A window id wins over --root in whatever order they come, as XScreenSaver's
+            // settings preview passes both.
+            if (o.target != HackTarget::WindowId) o.target = HackTarget::Root;
         } else if (Is(a, "window-id")) {
             if (!hasValue) { o.messages.push_back("--window-id needs a window id"); o.ok = false; break; }
             const std::optional<unsigned long> id = ParseWindowId(args[++i]);

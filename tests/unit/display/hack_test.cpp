@@ -62,6 +62,13 @@ TEST(HackOptions, SwitchesAndRefusals) {
     EXPECT_TRUE(o.fps && o.help);
     EXPECT_EQ(o.scale.value_or(0), 1.5);
 
+    for (const std::vector<std::string>& both : std::vector<std::vector<std::string>>{
+             {"--root", "--window-id", "7"}, {"--window-id", "7", "--root"}}) {
+        const HackOptions w = ParseHackOptions(both);
+        EXPECT_EQ(w.target, HackTarget::WindowId);
+        EXPECT_EQ(w.windowId, 7u);
+    }
+
     for (const char* bad : {"0.4", "4.5", "nan", "inf", "2x", ""}) {
         const HackOptions s = ParseHackOptions({"--scale", bad});
         EXPECT_TRUE(s.ok) << bad;
