@@ -70,6 +70,8 @@ uint32_t SecondsSinceMidnight() {
     return static_cast<uint32_t>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
 }
 
+constexpr uint32_t kOpaque = 0xFF000000u;  // the alpha byte of a 32-bit visual
+
 int64_t NowNs() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -152,6 +154,10 @@ bool Hack::MakePetals(std::string& why) {
             return false;
         }
         frames_ = std::move(*frames);
+        // Keep the alpha byte opaque through the mask's AND (the sprite's XOR leaves it),
+        // for windows of 32-bit visuals; 24-bit ones ignore that byte.
+        for (int32_t k = 0; k < frames_.count(); ++k)
+            for (int32_t i = 0; i < size * size; ++i) frames_.Mask(k)[i] |= kOpaque;
     }
     screens_->SetInitialValues(random_);
     compositor_.Reserve(screens_->Rows());
@@ -162,11 +168,13 @@ bool Hack::MakePetals(std::string& why) {
 // The backdrop at the window's size: the picture from its top-left corner, cropped, and
 // black where the window has grown past it.
 void Hack::FitBackdrop() {
-    fitted_.assign(static_cast<size_t>(t_.width) * t_.height, 0);
+    fitted_.assign(static_cast<size_t>(t_.width) * t_.height, kOpaque);
     const int w = std::min(t_.width, backdrop_.width), h = std::min(t_.height, backdrop_.height);
-    for (int y = 0; y < h; ++y)
-        std::copy_n(&backdrop_.pixels[static_cast<size_t>(y) * backdrop_.width], w,
-                    &fitted_[static_cast<size_t>(y) * t_.width]);
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* from = &backdrop_.pixels[static_cast<size_t>(y) * backdrop_.width];
+        uint32_t* to = &fitted_[static_cast<size_t>(y) * t_.width];
+        for (int x = 0; x < w; ++x) to[x] = from[x] | kOpaque;
+    }
 }
 
 void Hack::Resize(int width, int height) {
