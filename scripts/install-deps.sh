@@ -20,6 +20,9 @@ pkgs=(
   python3
   # The release files: the MSI (wixl; msibuild from msitools completes its tables) and the zip.
   wixl msitools zip
+  # The Linux hack: Xlib and MIT-SHM headers; XScreenSaver itself (the daemon, the
+  # command, the image helper) for its tests; dpkg-dev for CPack's .deb dependencies.
+  libx11-dev libxext-dev xscreensaver xscreensaver-data dpkg-dev procps
 )
 
 # install_missing PACKAGE...: installs those not installed yet.

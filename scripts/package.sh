@@ -3,6 +3,7 @@
 #   Fluttera-VERSION-windows.zip   x86/Fluttera.scr, x64/Fluttera.scr and a read-me
 #   Fluttera-VERSION-x64.msi       per-user installer of the 64-bit saver (Windows 10/11)
 #   Fluttera-VERSION-x86.msi       the same for 32-bit Windows
+#   fluttera_VERSION_ARCH.deb      the Linux hack for XScreenSaver (CPack)
 # VERSION is the project's VERSION in CMakeLists.txt, the only place it is set.
 # Each kind of release file is one function below; add a new kind the same way.
 set -euo pipefail
@@ -52,12 +53,23 @@ make_msi() {
   msibuild "$out" -q "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`) VALUES ('Settings', 'Saver', 'Fluttera.ini', 'INSTALLDIR', 2)"
 }
 
+# make_deb: the Linux hack for XScreenSaver, installed into /usr/libexec/xscreensaver with
+# its settings in /usr/share/xscreensaver/config.
+make_deb() {
+  cmake --preset native >/dev/null
+  cmake --build build/native -j2 --target fluttera >/dev/null
+  rm -f build/native/packages/fluttera_*.deb
+  (cd build/native && cpack -G DEB >/dev/null)
+  cp build/native/packages/fluttera_*.deb "$dist/"
+}
+
 build_windows
 rm -rf "$dist"
 mkdir -p "$dist"
 make_zip
 make_msi x64 win64 AA4BDB72-62C0-4AFF-BAE1-EE3EF8776ECA yes
 make_msi x86 win32 06CE6D81-6CF6-4B75-B077-796F5B6E91A1 no
+make_deb
 
 echo "Release files of Fluttera $version in $dist:"
 (cd "$dist" && ls -l --time-style=+ -- * | awk '{print "  " $NF "  (" $5 " bytes)"}')

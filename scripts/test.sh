@@ -30,6 +30,22 @@ else
   step_fail native-build
 fi
 
+log "The Linux hack: fluttera under Xvfb and the XScreenSaver daemon"
+if [ -x build/native/fluttera ]; then
+  timeout 300 python3 tests/x11/test_hack.py > build/native/x11.log 2>&1
+  grep -E '(ok|FAIL|ERROR|skipped.*)$|^x11: ' build/native/x11.log
+  line=$(grep -E '^x11: [0-9]+ passed, [0-9]+ failed' build/native/x11.log | tail -1)
+  if [ -n "$line" ]; then
+    record x11 "$(echo "$line" | grep -Eo '[0-9]+ passed' | grep -Eo '[0-9]+')" \
+               "$(echo "$line" | grep -Eo '[0-9]+ failed' | grep -Eo '[0-9]+')"
+  else
+    tail -n 20 build/native/x11.log
+    step_fail x11
+  fi
+else
+  step_fail x11-build
+fi
+
 log "Benchmarks (short run)"
 if [ -x build/native/fluttera_bench ]; then
   build/native/fluttera_bench --benchmark_min_time=0.05 2>&1 | tail -n 20 || step_fail bench
