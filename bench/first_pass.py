@@ -10,6 +10,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from captions import SAVER  # noqa: E402
 from harness import Session  # noqa: E402
 
 scr = sys.argv[1] if len(sys.argv) > 1 else "build/win32/Fluttera_bench.scr"
@@ -28,7 +29,7 @@ try:
         if os.path.exists(stats):
             os.remove(stats)
         p = s.start_scr("/s")
-        if not s.wait_window("Vellora_Main"):
+        if not s.wait_window(SAVER):
             raise SystemExit("no saver window")
         time.sleep(1)
         s.key("space")

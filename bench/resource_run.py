@@ -12,6 +12,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from captions import SAVER  # noqa: E402
 from harness import Session  # noqa: E402
 
 scr = sys.argv[1] if len(sys.argv) > 1 else "build/win32/Fluttera.scr"
@@ -48,11 +49,11 @@ try:
     s.set_root_picture(picture)
     s.write_settings(petals=300, kind=0, repeat=0, music="")
     p = s.start_scr("/s")
-    if not s.wait_window("Vellora_Main"):
+    if not s.wait_window(SAVER):
         raise SystemExit("no saver window")
     time.sleep(2)
     report = os.path.join(s.program_dir, "watch.txt")
-    w = s.start_program(watch, "Vellora_Main", s.windows_path("watch.txt"), str(seconds), str(interval))
+    w = s.start_program(watch, SAVER, s.windows_path("watch.txt"), str(seconds), str(interval))
     print(f"started {time.strftime('%H:%M:%S')}; saver pid {p.pid}", flush=True)
     for t in range(0, seconds + 1, interval):
         mem = linux_memory(p.pid)

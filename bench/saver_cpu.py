@@ -14,6 +14,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from captions import SAVER  # noqa: E402
 from harness import Session  # noqa: E402
 
 scr = sys.argv[1] if len(sys.argv) > 1 else "build/win32/Fluttera.scr"
@@ -65,14 +66,14 @@ try:
             if run == "bare":
                 p, caption = s.start_program(os.path.join(here, "bare_loop.exe"), "paced"), "Fluttera_BareLoop"
             elif run == "scr":
-                p, caption = s.start_scr("/s"), "Vellora_Main"
+                p, caption = s.start_scr("/s"), SAVER
             else:
                 _, mode, *cost = run.split(":")
                 env = {"FLUTTERA_PACED": "1", "FLUTTERA_PRESENT": mode}
                 if cost:
                     env["FLUTTERA_RECT_COST"] = cost[0]
                 p = s.start_program(os.path.join(here, "Fluttera_bench.scr"), "/s", env=env)
-                caption = "Vellora_Main"
+                caption = SAVER
             if not s.wait_window(caption):
                 raise SystemExit(f"no window for {run}")
             time.sleep(3)  # past the start and the first falls' settling

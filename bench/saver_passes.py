@@ -19,6 +19,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from captions import SAVER  # noqa: E402
 from harness import Session  # noqa: E402
 
 scr = sys.argv[1] if len(sys.argv) > 1 else "build/win32/Fluttera_bench.scr"
@@ -109,7 +110,7 @@ try:
             fresh()
             s.write_settings(petals=c, kind=0, repeat=0, music="")
             p = s.start_scr("/s", env=variant_env(v))
-            if not s.wait_window("Vellora_Main"):
+            if not s.wait_window(SAVER):
                 raise SystemExit("no saver window")
             cpu, took = timed_run(p)
             s.key("space")

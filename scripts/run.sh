@@ -10,10 +10,12 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 args=("$@")
 [ ${#args[@]} -gt 0 ] || args=(/s)
-SAVER_CAPTION=Vellora_Main
-DIALOG_CAPTION="Flutteraの設定"
 
 bash scripts/install-deps.sh
+# The windows' captions, from the one header that defines them.
+caption_of() { python3 -c "import sys; sys.path.insert(0, 'tests/e2e'); import captions; print(captions.$1)"; }
+SAVER_CAPTION=$(caption_of SAVER)
+DIALOG_CAPTION=$(caption_of DIALOG)
 
 . scripts/wine-env.sh
 fluttera_choose_wine

@@ -59,7 +59,8 @@ struct PointerWatch {
     uint32_t intervalMs = 100;
 };
 
-// The design-time font of the component and its caption label.
+// The design-time font of the component and its caption label: "ＭＳ Ｐゴシック", 9.75 point,
+// Shift-JIS, normal weight. The settings dialog's labels use it too.
 FontSpec DesignFont();
 
 // Persisted property keys and the caption's default in the bag. One default serves both

@@ -107,7 +107,7 @@ void CommandControl::SetCaptionText(const std::string& text) {
 void CommandControl::SetCaptionFont(const FontSpec& font) {
     const int dpiY = twipsPerPixelY_ > 0 ? 1440 / twipsPerPixelY_ : 96;
     LOGFONTW lf{};
-    lf.lfHeight = -static_cast<LONG>(fw::RoundHalfEven(font.sizePoints * dpiY / 72.0));
+    lf.lfHeight = fw::FontHeightFromPoints(font.sizePoints, dpiY);
     lf.lfWeight = font.weight;
     lf.lfItalic = font.italic;
     lf.lfUnderline = font.underline;

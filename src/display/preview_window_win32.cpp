@@ -1,4 +1,4 @@
-// The preview "Preview Window": a child of the Display control panel's little monitor,
+// The preview window: a child of the Display control panel's little monitor,
 // showing one still picture of cherry blossoms at its own size from the top-left corner.
 // The process lives while the window does.
 #include "display/preview_window_win32.h"
@@ -65,8 +65,9 @@ public:
         host_ = fw::win::ToHwnd(p.parent);
         // Loaded as a borderless window, then made a child of the host: WS_CHILD added
         // (the popup bit goes, as a window cannot be both).
-        Create(L"FlutteraPreview", 0, L"Preview Window", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr, nullptr,
-               LoadCursor(nullptr, IDC_ARROW), nullptr, GetSysColorBrush(COLOR_BTNFACE));
+        Create(L"FlutteraPreview", 0, fw::win::Widen(startup::kPreviewCaption).c_str(), WS_POPUP | WS_CLIPCHILDREN,
+               0, 0, 0, 0, nullptr, nullptr, LoadCursor(nullptr, IDC_ARROW), nullptr,
+               GetSysColorBrush(COLOR_BTNFACE));
         LONG style = GetWindowLongW(hwnd(), GWL_STYLE);
         SetWindowLongW(hwnd(), GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD);
         SetParent(hwnd(), host_);

@@ -1,4 +1,4 @@
-// The full-screen saver window "Vellora_Main": the desktop snapshot, the back buffer the
+// The full-screen saver window: the desktop snapshot, the back buffer the
 // petals are drawn into, the two music timers, and the keys and clicks that end it.
 // Every decision lives in the petal model, the compositor, the pacer and the saver
 // controller; this file only carries them out with the system's windows, clock and GDI.
@@ -17,6 +17,7 @@
 #include "framework/window_win32.h"
 #include "music/media_port_win32.h"
 #include "resource_ids.h"
+#include "startup/captions.h"
 #include "startup/settings.h"
 
 #include <mmsystem.h>
@@ -193,8 +194,8 @@ void SaverWindow::Load() {
     virtual_ = VirtualScreen();
     width_ = virtual_.Width();
     height_ = virtual_.Height();
-    Create(L"FlutteraSaver", 0, L"Vellora_Main", WS_POPUP | WS_CLIPCHILDREN, virtual_.left, virtual_.top, width_,
-           height_);
+    Create(L"FlutteraSaver", 0, fw::win::Widen(startup::kSaverCaption).c_str(), WS_POPUP | WS_CLIPCHILDREN,
+           virtual_.left, virtual_.top, width_, height_);
     RECT client{0, 0, width_, height_};
     GetClientRect(hwnd(), &client);
     width_ = client.right;

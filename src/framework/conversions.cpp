@@ -19,6 +19,10 @@ double RoundHalfEven(double x) {
     return std::fmod(f, 2.0) == 0.0 ? f : f + 1.0;
 }
 
+int32_t FontHeightFromPoints(double points, int32_t dpi) {
+    return -static_cast<int32_t>(RoundHalfEven(points * (dpi > 0 ? dpi : 96) / 72.0));
+}
+
 namespace {
 template <typename T>
 std::optional<T> RoundedInRange(double x) {

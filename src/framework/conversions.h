@@ -20,6 +20,11 @@ double Floor(double x);
 // Nearest integer, halves to the even neighbour: 10.5 -> 10, 11.5 -> 12, -2.5 -> -2.
 double RoundHalfEven(double x);
 
+// A font's height for its size in points at dpi (96 when dpi is not positive), as a
+// font request takes it: negative, the height of the characters without the leading.
+// 9.75 point is -13 at 96 dpi.
+int32_t FontHeightFromPoints(double points, int32_t dpi);
+
 // Rounded (halves to even) and range-checked; empty when the value does not fit
 // (or is not finite).
 std::optional<int16_t> ToInt16(double x);

@@ -4,15 +4,13 @@
 // processing for loops that run flat out.
 #pragma once
 
+#include "framework/text_win32.h"
+
 #include <windows.h>
 
 #include <string>
-#include <string_view>
 
 namespace fw::win {
-
-std::wstring Widen(std::string_view utf8);
-std::string Narrow(std::wstring_view wide);
 
 // The folder that holds the running program, without a trailing separator except at a
 // drive root.

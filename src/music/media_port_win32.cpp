@@ -8,6 +8,8 @@
 // in one place and is the same for every port.
 #include "music/media_port_win32.h"
 
+#include "framework/text_win32.h"
+
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -17,29 +19,16 @@ namespace music {
 
 namespace {
 
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
-// The text of a buffer up to its first NUL; the last unit is made a NUL first.
-std::string Narrow(std::vector<wchar_t>& buffer) {
-    buffer.back() = L'\0';
-    const int length = WideCharToMultiByte(CP_UTF8, 0, buffer.data(), -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1) return {};
-    std::string text(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, buffer.data(), -1, text.data(), length, nullptr, nullptr);
-    text.resize(static_cast<std::size_t>(length - 1));  // the NUL
-    return text;
+// The text of a reply buffer up to its first NUL; the last unit counts as a NUL.
+std::string ReplyText(const std::vector<wchar_t>& buffer) {
+    std::wstring_view text(buffer.data(), buffer.size() - 1);
+    return fw::win::Narrow(text.substr(0, text.find(L'\0')));
 }
 
 }  // namespace
 
 fw::MediaResult Win32MediaPort::Send(const std::string& command, uint32_t replyCapacity) {
-    const std::wstring wide = Widen(command);
+    const std::wstring wide = fw::win::Widen(command);
     fw::MediaResult result;
     if (replyCapacity == 0) {
         result.code = static_cast<int32_t>(mciSendStringW(wide.c_str(), nullptr, 0, nullptr));
@@ -47,20 +36,20 @@ fw::MediaResult Win32MediaPort::Send(const std::string& command, uint32_t replyC
     }
     std::vector<wchar_t> buffer(replyCapacity, L'\0');
     result.code = static_cast<int32_t>(mciSendStringW(wide.c_str(), buffer.data(), replyCapacity, nullptr));
-    result.reply = Narrow(buffer);
+    result.reply = ReplyText(buffer);
     return result;
 }
 
 std::optional<std::string> Win32MediaPort::ErrorText(int32_t code, uint32_t capacity) {
     std::vector<wchar_t> buffer(capacity > 0 ? capacity : 1, L'\0');
     if (!mciGetErrorStringW(static_cast<MCIERROR>(code), buffer.data(), capacity)) return std::nullopt;
-    return Narrow(buffer);
+    return ReplyText(buffer);
 }
 
 int32_t Win32MediaPort::WaveOutDeviceCount() { return static_cast<int32_t>(waveOutGetNumDevs()); }
 
 void Win32MediaPort::PlaySoundFile(const std::optional<std::string>& path, uint32_t flags) {
-    const std::wstring wide = path ? Widen(*path) : std::wstring();
+    const std::wstring wide = path ? fw::win::Widen(*path) : std::wstring();
     PlaySoundW(path ? wide.c_str() : nullptr, nullptr, flags);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "music/bgm.h"
+#include "music/music_kind.h"
 
 #include <cstdint>
 #include <string>
@@ -12,14 +13,10 @@ namespace music {
 
 // The three music settings the saver reads.
 struct MusicChoice {
-    int16_t kind = 0;    // 0 none, 1 audio CD, 2 music file
+    int16_t kind = kMusicNone;  // one of the music kinds
     int16_t repeat = 0;  // CD track to keep playing, 0 for none
     std::string file;    // full path of the music file
 };
-
-constexpr int16_t kMusicNone = 0;
-constexpr int16_t kMusicCd = 1;
-constexpr int16_t kMusicFile = 2;
 
 // Timer intervals of the saver window.
 constexpr uint32_t kMp3TimerMs = 1000;  // Timer1

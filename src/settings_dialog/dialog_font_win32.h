@@ -1,4 +1,4 @@
-// The dialog's font: "ＭＳ Ｐゴシック", 9.75 point, Shift-JIS character set, normal weight; on
+// The dialog's font, the designer's font of the form (button::DesignFont); on
 // a system without that face, the first installed proportional Japanese face of a
 // fixed list. Asking the font mapper for a missing face can give a font without Latin
 // letters, so the choice is made here.

@@ -162,7 +162,7 @@ void SettingsDialog::ShowPetalLabel() {
 }
 
 void SettingsDialog::ShowIndicators() {
-    for (int i = 0; i < kMusicKinds; ++i) {
+    for (int i = 0; i < music::kMusicKinds; ++i) {
         if (auto* w = FindWindowless("Img_BGM", i)) {
             w->picture = model_.IndicatorChosen(i) ? &optionOn_ : &optionOff_;
             Invalidate(*w);

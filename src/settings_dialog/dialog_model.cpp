@@ -48,11 +48,11 @@ void DialogModel::Load() {
 
 void DialogModel::ShowMusicKind(int kind) {
     chosen_.fill(false);
-    if (kind >= 0 && kind < kMusicKinds) chosen_[static_cast<std::size_t>(kind)] = true;
+    if (kind >= 0 && kind < music::kMusicKinds) chosen_[static_cast<std::size_t>(kind)] = true;
 }
 
 void DialogModel::SelectMusicKind(int index) {
-    if (index < 0 || index >= kMusicKinds) return;
+    if (index < 0 || index >= music::kMusicKinds) return;
     ShowMusicKind(index);
     settings_.MusicKind = static_cast<int16_t>(index);
 }
@@ -83,7 +83,7 @@ void DialogModel::SaveSettings(std::string_view trackText) {
 }
 
 bool DialogModel::IndicatorChosen(int index) const {
-    return index >= 0 && index < kMusicKinds && chosen_[static_cast<std::size_t>(index)];
+    return index >= 0 && index < music::kMusicKinds && chosen_[static_cast<std::size_t>(index)];
 }
 
 const std::vector<std::string>& DialogModel::TrackEntries() {

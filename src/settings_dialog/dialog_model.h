@@ -26,8 +26,6 @@ inline constexpr int kPetalSmallStep = 10;
 inline constexpr int kPetalPageStep = 50;
 inline constexpr int kPetalBarStart = 100;  // what the bar holds until load sets it
 
-inline constexpr int kMusicKinds = 3;  // 0 none, 1 audio CD, 2 music file
-
 inline constexpr const char* kUnsavableFileName =
     "このファイルの名前は保存できません。\n名前にほかの文字を使ったファイルを選んでください。";
 
@@ -107,7 +105,7 @@ private:
 
     int scrollValue_ = kPetalBarStart;
     std::string petalLabel_ = "9999";
-    std::array<bool, kMusicKinds> chosen_{};
+    std::array<bool, music::kMusicKinds> chosen_{};
     std::string trackText_;
     std::string fileCaption_;
     std::string notice_;

@@ -1,4 +1,4 @@
-// The settings dialog "Flutteraの設定": the form, the panel Pic_1, the track list, the
+// The settings dialog: the form, the panel Pic_1, the track list, the
 // petal bar and the Command buttons; the load sequence and the ways to close (what the
 // user does is handled in dialog_input_win32.cpp). What the controls show and what the user's actions change is
 // decided by DialogModel; the surfaces (surface_win32) paint the gradient, the texture
@@ -10,6 +10,7 @@
 #include "settings_dialog/dialog_font_win32.h"
 #include "settings_dialog/dialog_window_win32.h"
 #include "settings_dialog/layout.h"
+#include "startup/captions.h"
 #include "startup/settings.h"
 
 #include <commctrl.h>
@@ -90,8 +91,9 @@ bool SettingsDialog::CreateWindows() {
     const DWORD exStyle = WS_EX_WINDOWEDGE;
     RECT outer{0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&outer, style, FALSE, exStyle);
-    if (!form_.Create(kFormClass, exStyle, fw::win::Widen(kCaption).c_str(), style, 0, 0, outer.right - outer.left,
-                      outer.bottom - outer.top, nullptr, nullptr, LoadCursor(nullptr, IDC_ARROW), icon_))
+    if (!form_.Create(kFormClass, exStyle, fw::win::Widen(startup::kDialogCaption).c_str(), style, 0, 0,
+                      outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                      LoadCursor(nullptr, IDC_ARROW), icon_))
         return false;
     if (smallIcon_) SendMessageW(form_.hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
     if (icon_) SendMessageW(form_.hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));

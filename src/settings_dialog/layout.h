@@ -12,14 +12,9 @@
 
 namespace dialog {
 
-inline constexpr const char* kCaption = "Flutteraの設定";
 inline constexpr int kClientWidth = 465;
 inline constexpr int kClientHeight = 191;
 inline constexpr uint8_t kBackGrey = 128;  // red, green and blue; hidden by the gradient
-
-// Every label, and the three buttons, use this face at this size (Shift-JIS charset).
-inline constexpr const char* kFontFace = "ＭＳ Ｐゴシック";
-inline constexpr double kFontPoints = 9.75;
 
 enum class ControlKind { PictureBox, Button, ScrollBar, ComboBox, Label, Shape, Image };
 

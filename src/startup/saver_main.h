@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/ports.h"
+#include "startup/captions.h"
 #include "startup/hooks.h"
 
 #include <cstdint>
@@ -11,10 +12,6 @@
 #include <string_view>
 
 namespace startup {
-
-inline constexpr const char* kSaverCaption = "Vellora_Main";
-inline constexpr const char* kDialogCaption = "Flutteraの設定";
-inline constexpr const char* kPreviewCaption = "Preview Window";
 
 // Where the preview goes: its host, the form's size in twips and the picture's in pixels.
 struct PreviewPlacement {

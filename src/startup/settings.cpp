@@ -79,7 +79,7 @@ void LoadSettings(fw::FilePort& files, const std::string& programFolder, SaverSe
                   const fw::NumberFormat& numbers) {
     const std::string file = SettingsFilePath(programFolder);
     ReadNumber(files, file, numbers, kKeyPetalCount, kDefaultPetalCount, s.PetalCount);
-    ReadNumber(files, file, numbers, kKeyMusicKind, 0, s.MusicKind);
+    ReadNumber(files, file, numbers, kKeyMusicKind, music::kMusicNone, s.MusicKind);
     ReadNumber(files, file, numbers, kKeyMusicRepeat, 0, s.MusicRepeat);
     std::string music = ReadIniValue(files, kSection, kKeyMusicFile, file);
     if (!music.empty() && FileExists(files, music)) {
@@ -87,7 +87,7 @@ void LoadSettings(fw::FilePort& files, const std::string& programFolder, SaverSe
         return;
     }
     s.MusicFile.clear();
-    if (s.MusicKind == 2) s.MusicKind = 0;
+    if (s.MusicKind == music::kMusicFile) s.MusicKind = music::kMusicNone;
 }
 
 void WriteSettings(fw::FilePort& files, const std::string& programFolder, int16_t petalCount,

@@ -3,6 +3,7 @@
 
 #include "framework/conversions.h"
 #include "framework/file_port.h"
+#include "music/music_kind.h"
 
 #include <cstdint>
 #include <string>
@@ -11,7 +12,7 @@ namespace startup {
 
 struct SaverSettings {
     int16_t PetalCount = 0;   // the petal table has PetalCount + 1 rows
-    int16_t MusicKind = 0;    // 0 none, 1 audio CD, 2 music file
+    int16_t MusicKind = music::kMusicNone;  // one of the music kinds, as stored
     int16_t MusicRepeat = 0;  // CD track to keep playing, 0 for none
     std::string MusicFile;    // full path, empty for none
 };

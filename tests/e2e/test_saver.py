@@ -5,7 +5,7 @@ import tempfile
 import time
 import unittest
 
-from shared import SAVER, session
+from shared import PREVIEW, SAVER, session
 
 WIDTH, HEIGHT = 1280, 800
 # Where petals can ever be drawn: the drift's centre lies between 3/8 and about 17/24 of
@@ -205,7 +205,7 @@ class Saver(unittest.TestCase):
                     children = f.read()
             except FileNotFoundError:
                 continue
-            if "Preview Window" in children:
+            if PREVIEW in children:
                 break
         try:
             with open(report + ".children", "rb") as f:
@@ -213,7 +213,7 @@ class Saver(unittest.TestCase):
             children = raw.decode("utf-8", errors="replace") if b"\x00" not in raw else raw.decode("utf-16-le")
         except FileNotFoundError:
             pass
-        self.assertIn("Preview Window|0|0|152|112|1", children, children)
+        self.assertIn(PREVIEW + "|0|0|152|112|1", children, children)
         time.sleep(2)
         self.assertIsNone(preview.poll(), "the preview ended while its host was open")
         open(stop, "w").close()

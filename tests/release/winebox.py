@@ -10,7 +10,10 @@ import time
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 WINES = {"win64": ("/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64"),
          "win32": ("/usr/lib/wine/wine", "/usr/lib/wine/wineserver32")}
-SAVER = "Vellora_Main"
+_spec = importlib.util.spec_from_file_location("captions", os.path.join(ROOT, "tests", "e2e", "captions.py"))
+captions = importlib.util.module_from_spec(_spec)
+_spec.loader.exec_module(captions)
+SAVER = captions.SAVER
 
 _spec = importlib.util.spec_from_file_location("petal_pixels", os.path.join(ROOT, "scripts", "petal-pixels.py"))
 petal_pixels = importlib.util.module_from_spec(_spec)
