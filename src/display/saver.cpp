@@ -32,15 +32,26 @@ void SaverController::EndSaver() {
     bool timer2 = window_.Timer2Enabled();
     if (timer2) window_.EnableTimer2(false);
     music::StopMusic(bgm_, choice_, timer2);
+    RestoreSystem();
+    running_ = false;
+    window_.Unload();
+    window_.EndProgram();
+}
+
+void SaverController::EndWithoutWindow() {
+    // No music or timer has started yet.
+    RestoreSystem();
+    running_ = false;
+    window_.EndProgram();
+}
+
+void SaverController::RestoreSystem() {
     // The cursor and the running flag were changed at start-up only with the saver switch.
     if (startup::ModeLetter(window_.CommandLine()) == "S") {
         startup::AllowSystemKeys(sys_, true);
         startup::RestoreCursor(sys_, hooks_);
     }
     sys_.SetSystemParameter(startup::kSpiSetScreenSaveActive, 1, 0);
-    running_ = false;
-    window_.Unload();
-    window_.EndProgram();
 }
 
 }  // namespace display

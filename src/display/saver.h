@@ -40,11 +40,16 @@ public:
     // Any click on the drawing surface ends the saver.
     void OnClick();
     void EndSaver();
+    // The window could not be made: nothing would ever end the saver, so the program
+    // gives back what start-up changed and ends at once.
+    void EndWithoutWindow();
 
     bool Running() const { return running_; }
     void SetRunning(bool running) { running_ = running; }
 
 private:
+    void RestoreSystem();
+
     SaverWindowPort& window_;
     music::Bgm& bgm_;
     fw::SystemHooksPort& sys_;

@@ -190,46 +190,48 @@ void SaverWindow::LoadSpriteSizes() {
 
 void SaverWindow::Load() {
     Mark("load");
-    // 1, 2: the whole virtual screen (every monitor), and Display over the whole client area.
+    // The window covers the whole virtual screen (every monitor), and Display its whole
+    // client area. Without them nothing could ever end the saver.
     virtual_ = VirtualScreen();
     width_ = virtual_.Width();
     height_ = virtual_.Height();
-    Create(L"FlutteraSaver", 0, fw::win::Widen(startup::kSaverCaption).c_str(), WS_POPUP | WS_CLIPCHILDREN,
-           virtual_.left, virtual_.top, width_, height_);
+    if (!Create(L"FlutteraSaver", 0, fw::win::Widen(startup::kSaverCaption).c_str(), WS_POPUP | WS_CLIPCHILDREN,
+                virtual_.left, virtual_.top, width_, height_))
+        controller_.EndWithoutWindow();
     RECT client{0, 0, width_, height_};
     GetClientRect(hwnd(), &client);
     width_ = client.right;
     height_ = client.bottom;
-    display_.Create(L"FlutteraDisplay", 0, L"", WS_CHILD | WS_VISIBLE, 0, 0, width_, height_, hwnd(), nullptr,
-                    LoadCursor(nullptr, IDC_ARROW), nullptr, nullptr, CS_OWNDC);
+    if (!display_.Create(L"FlutteraDisplay", 0, L"", WS_CHILD | WS_VISIBLE, 0, 0, width_, height_, hwnd(), nullptr,
+                         LoadCursor(nullptr, IDC_ARROW), nullptr, nullptr, CS_OWNDC))
+        controller_.EndWithoutWindow();
     Mark("windows");
-    // 3: a petal table of rows 0 to PetalCount for each monitor, at its own scale.
+    // A petal table of rows 0 to PetalCount for each monitor, at its own scale.
     screens_.emplace(ListMonitors(),
                      PixelRect{virtual_.left, virtual_.top, virtual_.left + width_, virtual_.top + height_},
                      startup::Settings().PetalCount);
     compositor_.Reserve(screens_->Rows());
-    // 4-7: the snapshot, before the window is ever shown.
+    // The desktop snapshot, taken before the window is ever shown, and the back buffer.
     master_.Create(width_, height_);
     back_.Create(width_, height_);
     TakeSnapshot();
     Mark("snapshot");
     LoadSpriteSizes();
-    // 8, 9: seeded once from the time of day, then every petal's starting values.
+    // The random source is seeded once from the time of day, then every petal gets its
+    // starting values.
     SYSTEMTIME now;
     GetLocalTime(&now);
     random_.Seed(static_cast<uint32_t>(now.wHour * 3600 + now.wMinute * 60 + now.wSecond));
     screens_->SetInitialValues(random_);
     Mark("frames");
-    // 10: the music.
     controller_.StartMusic();
-    // 11, 12: shown, then topmost.
+    // Shown, then topmost, with the keys coming to it.
     ShowWindow(hwnd(), SW_SHOWNORMAL);
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetForegroundWindow(hwnd());
     SetFocus(hwnd());
     displayDc_ = GetDC(display_.hwnd());
     Mark("shown");
-    // 13.
     RunAnimation();
 }
 

@@ -184,18 +184,18 @@ void SettingsDialog::Run() {
 
 void SettingsDialog::Load() {
     HWND form = form_.hwnd();
-    // 1. Centred across, a third of the free height from the top, from the outer size.
+    // Centred across, a third of the free height from the top, from the outer size.
     RECT outer{};
     if (GetWindowRect(form, &outer)) {
         const fw::Point at = PlaceWindow(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                          outer.right - outer.left, outer.bottom - outer.top);
         SetWindowPos(form, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    // 2.
     InitButtons();
-    // 3.
+    // The panel is papered with the texture.
     if (const ControlSpec* pic1 = FindControl("Pic_1")) TileTexture(panel_, *pic1);
-    // 4. to 8.: the values, from the settings record.
+    // The petal bar and its label, the options, the track list and the file name, from
+    // the settings record.
     model_.Load();
     if (petalBar_) SetScrollPos(petalBar_, SB_CTL, model_.ScrollValue(), TRUE);
     ShowPetalLabel();
@@ -206,10 +206,10 @@ void SettingsDialog::Load() {
             SendMessageW(trackList_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(fw::win::Widen(entry).c_str()));
     }
     ShowFileLabel();
-    // 9., 10.: the zoom out of the mouse position, before the window is first shown.
+    // The zoom out of the mouse position, before the window is first shown.
     startup::RecordEffectOrigin(sys_, hooks_);
     startup::AnimateOpen(sys_, hooks_, fw::win::FromHwnd(form));
-    // 11.
+    // Load is done: no hourglass from here on.
     busy_ = false;
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
 }

@@ -64,6 +64,25 @@ TEST(EndSaver, EmptyCommandLineLeavesCursorAndFlagAlone) {
     }
 }
 
+TEST(EndSaver, WithoutItsWindowTheSaverGivesBackWhatStartUpChangedAndEnds) {
+    struct Case { const char* cmd; V calls; } cases[] = {
+        {"/s", {"SPI(97,0,0)", "ShowCursor(-1)=0", "SPI(17,1,0)", "End"}},
+        {"", {"SPI(17,1,0)", "End"}},
+    };
+    for (const auto& k : cases) {
+        Saver s;
+        s.window.commandLine = k.cmd;
+        s.settings.MusicKind = 1;  // the music never started: nothing to stop or close
+        s.hooks.SavedCursorCount = -1;
+        s.sys.cursorCount = -1;
+        auto c = s.Make();
+        c.EndWithoutWindow();
+        EXPECT_EQ(s.sys.calls, k.calls) << k.cmd;
+        EXPECT_EQ(s.media.Commands(), V{}) << k.cmd;
+        EXPECT_FALSE(c.Running());
+    }
+}
+
 TEST(SaverMusic, LoadStartsTheRightTimer) {
     struct Case { int16_t kind; const char* file; bool t1, t2; } cases[] = {
         {0, "", false, false}, {1, "", false, true}, {2, "C:\\m\\song.mp3", true, false},
