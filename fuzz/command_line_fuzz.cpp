@@ -17,6 +17,15 @@ void Check(bool ok) {
     if (!ok) std::abort();
 }
 
+// A disk without a settings file: every setting takes its default.
+class NoFiles final : public fw::FilePort {
+public:
+    std::optional<std::string> ReadAll(const std::string&) override { return std::nullopt; }
+    bool WriteAll(const std::string&, const std::string&) override { return false; }
+    bool CanOpenForReading(const std::string&) override { return false; }
+    std::optional<std::string> ShortPath(const std::string&) override { return std::nullopt; }
+};
+
 class Platform final : public startup::StartupPlatform {
 public:
     std::string commandLine;
@@ -26,6 +35,7 @@ public:
     int modes = 0, ends = 0;
     bool preview = false;
     startup::PreviewPlacement placement;
+    NoFiles files;
 
     bool WindowWithCaptionExists(const std::string&) override { return false; }
     std::string CommandLine() override { return commandLine; }
@@ -34,14 +44,16 @@ public:
     fw::Rect WindowRect(fw::WindowId) override { return host; }
     int32_t TwipsPerPixelX() override { return twipsX; }
     int32_t TwipsPerPixelY() override { return twipsY; }
-    void LoadSettings() override {}
+    fw::FilePort& Files() override { return files; }
+    std::string ProgramFolder() override { return "C:\\F"; }
+    fw::NumberFormat UserNumbers() override { return {}; }
     void ShowPreview(const startup::PreviewPlacement& p) override {
         ++modes;
         preview = true;
         placement = p;
     }
-    void ShowSettingsDialog() override { ++modes; }
-    void RunSaver() override { ++modes; }
+    void ShowSettingsDialog(startup::SaverSettings&) override { ++modes; }
+    void RunSaver(const startup::SaverSettings&) override { ++modes; }
 };
 
 class Hooks final : public fw::SystemHooksPort {

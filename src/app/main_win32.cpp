@@ -21,30 +21,30 @@ public:
     fw::Rect WindowRect(fw::WindowId window) override { return sys.GetWindowRect(window).value_or(fw::Rect{}); }
     int32_t TwipsPerPixelX() override { return fw::win::TwipsPerPixelX(); }
     int32_t TwipsPerPixelY() override { return fw::win::TwipsPerPixelY(); }
-    void LoadSettings() override {
-        startup::LoadSettings(files, fw::win::ProgramFolder(), startup::Settings(), fw::UserNumberFormat(locale));
-    }
+    fw::FilePort& Files() override { return files; }
+    std::string ProgramFolder() override { return fw::win::ProgramFolder(); }
+    fw::NumberFormat UserNumbers() override { return fw::UserNumberFormat(locale); }
     void ShowPreview(const startup::PreviewPlacement& placement) override { display::ShowPreviewWindow(placement); }
-    void ShowSettingsDialog() override {
-        dialog::ShowSettingsDialog(sys, startup::Hooks(), files, fw::win::ProgramFolder(),
-                                   fw::UserNumberFormat(locale));
+    void ShowSettingsDialog(startup::SaverSettings& settings) override {
+        dialog::ShowSettingsDialog(sys, hooks, settings, files, ProgramFolder(), UserNumbers());
     }
-    void RunSaver() override {
+    void RunSaver(const startup::SaverSettings& settings) override {
         // The snapshot, the window and the petals are in the screens' real pixels.
         display::DeclareDpiAware();
-        display::RunSaverWindow(sys, startup::Hooks());
+        display::RunSaverWindow(sys, hooks, settings);
     }
 
     fw::win::SystemHooks sys;
     fw::win::Files files;
     fw::win::Locale locale;
+    startup::HookState hooks;
 };
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     static Platform platform;
-    startup::SaverMain(platform, platform.sys, startup::Hooks());
+    startup::SaverMain(platform, platform.sys, platform.hooks);
     // Only the preview returns here: it lives until its host closes it.
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

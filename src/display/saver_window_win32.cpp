@@ -60,8 +60,8 @@ private:
 
 class SaverWindow final : public fw::win::Window, public SaverWindowPort {
 public:
-    SaverWindow(fw::SystemHooksPort& sys, startup::HookState& hooks)
-        : display_(*this), bgm_(media_), controller_(*this, bgm_, sys, hooks, startup::Settings()) {}
+    SaverWindow(fw::SystemHooksPort& sys, startup::HookState& hooks, const startup::SaverSettings& settings)
+        : settings_(settings), display_(*this), bgm_(media_), controller_(*this, bgm_, sys, hooks, settings_) {}
 
     [[noreturn]] void Load();
     void OnClick() { controller_.OnClick(); }
@@ -107,6 +107,7 @@ private:
     void Pass();
     void WaitForNextPass(const Pacer& pacer);
 
+    const startup::SaverSettings settings_;
     DisplaySurface display_;
     music::Win32MediaPort media_;
     music::Bgm bgm_;
@@ -209,7 +210,7 @@ void SaverWindow::Load() {
     // A petal table of rows 0 to PetalCount for each monitor, at its own scale.
     screens_.emplace(ListMonitors(),
                      PixelRect{virtual_.left, virtual_.top, virtual_.left + width_, virtual_.top + height_},
-                     startup::Settings().PetalCount);
+                     settings_.PetalCount);
     compositor_.Reserve(screens_->Rows());
     // The desktop snapshot, taken before the window is ever shown, and the back buffer.
     master_.Create(width_, height_);
@@ -299,8 +300,8 @@ void SaverWindow::RunAnimation() {
 
 }  // namespace
 
-void RunSaverWindow(fw::SystemHooksPort& sys, startup::HookState& hooks) {
-    static SaverWindow window(sys, hooks);
+void RunSaverWindow(fw::SystemHooksPort& sys, startup::HookState& hooks, const startup::SaverSettings& settings) {
+    static SaverWindow window(sys, hooks, settings);
     window.Load();
 }
 

@@ -1,6 +1,6 @@
 // What the settings dialog shows and changes, without the window: the values the
 // controls take at load, the reactions to the options, the file chooser and the petal
-// bar, and the save. It works on the process-wide settings record in place; the
+// bar, and the save. It works on the settings record it is given, in place; the
 // Windows side puts the values into the controls and forwards the user's actions.
 #pragma once
 

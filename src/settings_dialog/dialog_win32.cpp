@@ -47,9 +47,10 @@ void HoldComboHeight(HWND combo, int height) {
 
 // --- SettingsDialog: windows ---------------------------------------------------------
 
-SettingsDialog::SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
+SettingsDialog::SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks,
+                               startup::SaverSettings& settings, fw::FilePort& files,
                                const std::string& programFolder, const fw::NumberFormat& numbers)
-    : sys_(sys), hooks_(hooks), model_(startup::Settings(), files, programFolder, numbers), form_(*this, nullptr),
+    : sys_(sys), hooks_(hooks), model_(settings, files, programFolder, numbers), form_(*this, nullptr),
       panel_(*this, "Pic_1") {
     for (const ControlSpec& c : Controls())
         if (IsWindowless(c)) windowless_.push_back({&c, fw::win::Widen(c.caption), nullptr});
@@ -276,9 +277,9 @@ void SettingsDialog::Save() {
     model_.SaveSettings(fw::win::Narrow(text));
 }
 
-void ShowSettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
-                        const std::string& programFolder, const fw::NumberFormat& numbers) {
-    SettingsDialog dialog(sys, hooks, files, programFolder, numbers);
+void ShowSettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, startup::SaverSettings& settings,
+                        fw::FilePort& files, const std::string& programFolder, const fw::NumberFormat& numbers) {
+    SettingsDialog dialog(sys, hooks, settings, files, programFolder, numbers);
     dialog.Run();
 }
 

@@ -4,14 +4,15 @@
 #include "framework/file_port.h"
 #include "framework/ports.h"
 #include "startup/hooks.h"
+#include "startup/settings.h"
 
 #include <string>
 
 namespace dialog {
 
-// Shows the settings dialog modally over the process-wide settings; returns when it has
-// closed. Numbers typed by the user are read with the user's separators.
-void ShowSettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
-                        const std::string& programFolder, const fw::NumberFormat& numbers);
+// Shows the settings dialog modally over these settings; returns when it has closed.
+// Numbers typed by the user are read with the user's separators.
+void ShowSettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, startup::SaverSettings& settings,
+                        fw::FilePort& files, const std::string& programFolder, const fw::NumberFormat& numbers);
 
 }  // namespace dialog

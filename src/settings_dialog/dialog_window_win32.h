@@ -29,8 +29,8 @@ inline bool Named(const ControlSpec& c, const char* name, int index = kNoIndex) 
 
 class SettingsDialog final : public SurfaceHost {
 public:
-    SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, fw::FilePort& files,
-                   const std::string& programFolder, const fw::NumberFormat& numbers);
+    SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, startup::SaverSettings& settings,
+                   fw::FilePort& files, const std::string& programFolder, const fw::NumberFormat& numbers);
     ~SettingsDialog();
 
     void Run();

@@ -4,11 +4,6 @@
 
 namespace startup {
 
-HookState& Hooks() {
-    static HookState state;
-    return state;
-}
-
 namespace {
 fw::Rect Origin(const HookState& s) { return {s.EffectOriginX, s.EffectOriginY, s.EffectOriginX, s.EffectOriginY}; }
 }  // namespace

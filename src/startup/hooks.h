@@ -8,13 +8,13 @@
 
 namespace startup {
 
-// Process-wide: the point the dialog opened from, and the cursor count last returned.
+// What the program keeps of the system's state between the calls below: the point the
+// dialog opened from, and the cursor count last returned. The program holds one.
 struct HookState {
     int16_t EffectOriginX = 0;
     int16_t EffectOriginY = 0;
     int32_t SavedCursorCount = 0;
 };
-HookState& Hooks();
 
 constexpr int32_t kAnimateCaption = 3;             // IDANI_CAPTION
 constexpr uint32_t kSpiSetScreenSaverRunning = 97;  // SPI_SETSCREENSAVERRUNNING

@@ -61,9 +61,10 @@ void SaverMain(StartupPlatform& platform, fw::SystemHooksPort& sys, HookState& s
         RunPreview(platform, commandLine);
         return;
     }
-    platform.LoadSettings();
+    SaverSettings settings;
+    LoadSettings(platform.Files(), platform.ProgramFolder(), settings, platform.UserNumbers());
     if (mode == "C") {
-        platform.ShowSettingsDialog();
+        platform.ShowSettingsDialog(settings);
         platform.EndProgram();
         return;
     }
@@ -75,7 +76,7 @@ void SaverMain(StartupPlatform& platform, fw::SystemHooksPort& sys, HookState& s
         HideCursor(sys, state);
         AllowSystemKeys(sys, false);
     }
-    platform.RunSaver();
+    platform.RunSaver(settings);
 }
 
 }  // namespace startup

@@ -2,9 +2,12 @@
 // line and the one window each mode opens.
 #pragma once
 
+#include "framework/conversions.h"
+#include "framework/file_port.h"
 #include "framework/ports.h"
 #include "startup/captions.h"
 #include "startup/hooks.h"
+#include "startup/settings.h"
 
 #include <cstdint>
 #include <optional>
@@ -35,13 +38,17 @@ public:
     virtual fw::Rect WindowRect(fw::WindowId window) = 0;
     virtual int32_t TwipsPerPixelX() = 0;
     virtual int32_t TwipsPerPixelY() = 0;
-    virtual void LoadSettings() = 0;
+    // Where the settings file lies and how the user writes numbers; asked to read it.
+    virtual fw::FilePort& Files() = 0;
+    virtual std::string ProgramFolder() = 0;
+    virtual fw::NumberFormat UserNumbers() = 0;
     // Loads the preview form, makes it a child of the host, places and shows it.
     virtual void ShowPreview(const PreviewPlacement& placement) = 0;
-    // Shows the settings dialog modally; returns when it has closed.
-    virtual void ShowSettingsDialog() = 0;
-    // Loads the saver window, which runs until the saver ends the program.
-    virtual void RunSaver() = 0;
+    // Shows the settings dialog modally over the settings read; returns when it has closed.
+    virtual void ShowSettingsDialog(SaverSettings& settings) = 0;
+    // Loads the saver window with the settings read; it runs until the saver ends the
+    // program.
+    virtual void RunSaver(const SaverSettings& settings) = 0;
 };
 
 // The upper-cased second character of the command line, or empty.
@@ -54,6 +61,7 @@ std::optional<fw::WindowId> PreviewParent(std::string_view commandLine);
 // A pixel length in twips, rounded; lengths beyond the 16-bit twip range are clamped.
 int16_t PixelsToTwips(int64_t pixels, int32_t twipsPerPixel);
 
+// Picks the mode, reads the settings once where the mode needs them, and starts its window.
 void SaverMain(StartupPlatform& platform, fw::SystemHooksPort& sys, HookState& state);
 
 }  // namespace startup

@@ -6,11 +6,6 @@
 
 namespace startup {
 
-SaverSettings& Settings() {
-    static SaverSettings settings;
-    return settings;
-}
-
 std::string SettingsFilePath(const std::string& programFolder) { return programFolder + "\\Fluttera.ini"; }
 
 namespace {

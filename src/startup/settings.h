@@ -17,9 +17,6 @@ struct SaverSettings {
     std::string MusicFile;    // full path, empty for none
 };
 
-// The process-wide record: zero and empty until LoadSettings fills it.
-SaverSettings& Settings();
-
 inline constexpr const char* kSection = "Section";
 inline constexpr const char* kKeyPetalCount = "花びらの数";
 inline constexpr const char* kKeyMusicKind = "BGM区分";

@@ -1,5 +1,6 @@
 #include "startup/saver_main.h"
 
+#include "framework/codepage.h"
 #include "support/fakes.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,8 @@ public:
     fw::Rect hostRect{0, 0, 152, 112};
     bool hostIsWindow = true;
     startup::PreviewPlacement placement;
+    fakes::Files files;
+    startup::SaverSettings handed;  // what the window was given
 
     bool WindowWithCaptionExists(const std::string& caption) override {
         calls.push_back("Find " + caption);
@@ -27,13 +30,24 @@ public:
     fw::Rect WindowRect(fw::WindowId) override { return hostRect; }
     int32_t TwipsPerPixelX() override { return 15; }
     int32_t TwipsPerPixelY() override { return 15; }
-    void LoadSettings() override { calls.push_back("LoadSettings"); }
+    fw::FilePort& Files() override { return files; }
+    std::string ProgramFolder() override {
+        calls.push_back("LoadSettings");  // asked only to read the settings file
+        return "C:\\Saver";
+    }
+    fw::NumberFormat UserNumbers() override { return {}; }
     void ShowPreview(const startup::PreviewPlacement& p) override {
         placement = p;
         calls.push_back("Preview " + std::to_string(p.parent));
     }
-    void ShowSettingsDialog() override { calls.push_back("Dialog"); }
-    void RunSaver() override { calls.push_back("Saver"); }
+    void ShowSettingsDialog(startup::SaverSettings& s) override {
+        handed = s;
+        calls.push_back("Dialog");
+    }
+    void RunSaver(const startup::SaverSettings& s) override {
+        handed = s;
+        calls.push_back("Saver");
+    }
 };
 
 struct Startup {
@@ -76,6 +90,17 @@ TEST(SaverMain, ModeTable) {
         Startup r;
         EXPECT_EQ(r.Go(c.cmd), c.calls) << c.cmd;
         EXPECT_EQ(!r.hooks.calls.empty(), c.hooks) << c.cmd;
+    }
+}
+
+TEST(SaverMain, TheWindowIsGivenTheSettingsReadOnce) {
+    for (const char* cmd : {"/s", "/c"}) {
+        Startup r;
+        r.platform.files.files["C:\\Saver\\Fluttera.ini"] =
+            "[Section]\r\n" + fw::Utf8ToCp932(startup::kKeyMusicKind) + "=1\r\n";
+        r.Go(cmd);
+        EXPECT_EQ(r.platform.handed.MusicKind, music::kMusicCd) << cmd;
+        EXPECT_EQ(r.platform.handed.PetalCount, startup::kDefaultPetalCount) << cmd;
     }
 }
 
