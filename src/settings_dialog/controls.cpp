@@ -1,16 +1,10 @@
 #include "settings_dialog/controls.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace dialog {
 
 namespace {
-bool SameParent(const ControlSpec& c, const char* parent) {
-    if (!c.parent || !parent) return c.parent == parent;
-    return std::strcmp(c.parent, parent) == 0;
-}
-
 bool Contains(const ControlSpec& c, int x, int y) {
     return x >= c.left && x < c.left + c.width && y >= c.top && y < c.top + c.height;
 }
@@ -59,16 +53,26 @@ bool IsWindowless(const ControlSpec& c) {
     return c.kind == ControlKind::Label || c.kind == ControlKind::Shape || c.kind == ControlKind::Image;
 }
 
-const ControlSpec* ClickableAt(const char* parent, int x, int y) {
+const ControlSpec* ClickableAt(ControlId parent, int x, int y) {
     for (const ControlSpec& c : Controls())
-        if (IsWindowless(c) && (c.flags & kClickable) && SameParent(c, parent) && Contains(c, x, y)) return &c;
+        if (IsWindowless(c) && (c.flags & kClickable) && c.parentId == parent && Contains(c, x, y)) return &c;
     return nullptr;
 }
 
-bool HandCursorAt(const char* parent, int x, int y) {
+bool HandCursorAt(ControlId parent, int x, int y) {
     for (const ControlSpec& c : Controls())
-        if (IsWindowless(c) && (c.flags & kHandCursor) && SameParent(c, parent) && Contains(c, x, y)) return true;
+        if (IsWindowless(c) && (c.flags & kHandCursor) && c.parentId == parent && Contains(c, x, y)) return true;
     return false;
+}
+
+const ControlSpec* ClickableAt(const char* parentName, int x, int y) {
+    const auto parent = ParentNamed(parentName);
+    return parent ? ClickableAt(*parent, x, y) : nullptr;
+}
+
+bool HandCursorAt(const char* parentName, int x, int y) {
+    const auto parent = ParentNamed(parentName);
+    return parent && HandCursorAt(*parent, x, y);
 }
 
 TextColour LabelTextColour(const ControlSpec& c) {

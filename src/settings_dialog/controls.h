@@ -29,12 +29,16 @@ const ControlSpec* NextTabStop(const ControlSpec* from, bool forward,
 // under the mouse.
 bool IsWindowless(const ControlSpec& c);
 
-// The clickable windowless control of `parent` (nullptr: the form) at (x, y) in the
-// parent's client coordinates, or nullptr.
-const ControlSpec* ClickableAt(const char* parent, int x, int y);
+// The clickable windowless control of `parent` at (x, y) in the parent's client
+// coordinates, or nullptr.
+const ControlSpec* ClickableAt(ControlId parent, int x, int y);
 
 // True when the pointer over (x, y) of `parent` takes the pointing hand.
-bool HandCursorAt(const char* parent, int x, int y);
+bool HandCursorAt(ControlId parent, int x, int y);
+
+// The same, with the parent given by its designer's name (nullptr: the form).
+const ControlSpec* ClickableAt(const char* parentName, int x, int y);
+bool HandCursorAt(const char* parentName, int x, int y);
 
 enum class TextColour { ButtonText, Black, White, WindowText };
 // The colour of a label's text: the system button-text colour unless the table says.

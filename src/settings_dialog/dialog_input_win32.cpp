@@ -132,12 +132,17 @@ void SettingsDialog::OnScroll(WPARAM wp, HWND bar) {
     ShowPetalLabel();
 }
 
-void SettingsDialog::OnWindowlessClick(const ControlSpec& c) {
-    if (std::strcmp(c.name, "Img_BGM") == 0 || std::strcmp(c.name, "lbl_BGM") == 0) {
-        model_.SelectMusicKind(c.index);
-        ShowIndicators();
-    } else if (Named(c, "lbl_URL")) {
-        OpenHomePage();
+void SettingsDialog::OnClick(ControlId control) {
+    switch (model_.Click(control)) {
+    case ClickAction::None: break;
+    case ClickAction::Close: RequestClose(); break;
+    case ClickAction::SaveAndClose:
+        Save();
+        RequestClose();
+        break;
+    case ClickAction::ChooseMusicFile: ChooseMusicFile(); break;
+    case ClickAction::ShowMusicKind: ShowIndicators(); break;
+    case ClickAction::OpenHomePage: OpenHomePage(); break;
     }
 }
 
@@ -155,23 +160,23 @@ void SettingsDialog::Invalidate(const WindowlessControl& w, bool toRightEdge) {
 }
 
 void SettingsDialog::ShowPetalLabel() {
-    if (auto* w = FindWindowless("lbl_Fast")) {
+    if (auto* w = FindWindowless(ControlId::PetalCountLabel)) {
         w->text = fw::win::Widen(model_.PetalLabel());
         Invalidate(*w, true);  // sized to its text: the old text may have been longer
     }
 }
 
 void SettingsDialog::ShowIndicators() {
-    for (int i = 0; i < music::kMusicKinds; ++i) {
-        if (auto* w = FindWindowless("Img_BGM", i)) {
-            w->picture = model_.IndicatorChosen(i) ? &optionOn_ : &optionOff_;
-            Invalidate(*w);
-        }
+    for (WindowlessControl& w : windowless_) {
+        const auto kind = OptionMusicKind(w.control->id);
+        if (!kind || w.control->kind != ControlKind::Image) continue;
+        w.picture = model_.IndicatorChosen(*kind) ? &optionOn_ : &optionOff_;
+        Invalidate(w);
     }
 }
 
 void SettingsDialog::ShowFileLabel() {
-    if (auto* w = FindWindowless("lbl_Fname")) {
+    if (auto* w = FindWindowless(ControlId::FileNameBox)) {
         w->text = fw::win::Widen(model_.FileLabelText());
         Invalidate(*w);
     }
@@ -207,7 +212,7 @@ void SettingsDialog::ChooseMusicFile() {
 }
 
 void SettingsDialog::OpenHomePage() {
-    const WindowlessControl* link = FindWindowless("lbl_URL");
+    const WindowlessControl* link = FindWindowless(ControlId::HomePageLink);
     if (!link) return;
     busy_ = true;
     SetCursor(LoadCursor(nullptr, IDC_WAIT));

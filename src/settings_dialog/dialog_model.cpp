@@ -51,6 +51,20 @@ void DialogModel::ShowMusicKind(int kind) {
     if (kind >= 0 && kind < music::kMusicKinds) chosen_[static_cast<std::size_t>(kind)] = true;
 }
 
+ClickAction DialogModel::Click(ControlId control) {
+    if (const auto kind = OptionMusicKind(control)) {
+        SelectMusicKind(*kind);
+        return ClickAction::ShowMusicKind;
+    }
+    switch (control) {
+    case ControlId::CancelButton: return ClickAction::Close;
+    case ControlId::SetButton: return ClickAction::SaveAndClose;
+    case ControlId::FileButton: return ClickAction::ChooseMusicFile;
+    case ControlId::HomePageLink: return ClickAction::OpenHomePage;
+    default: return ClickAction::None;
+    }
+}
+
 void DialogModel::SelectMusicKind(int index) {
     if (index < 0 || index >= music::kMusicKinds) return;
     ShowMusicKind(index);

@@ -1,11 +1,12 @@
 // What the settings dialog shows and changes, without the window: the values the
-// controls take at load, the reactions to the options, the file chooser and the petal
-// bar, and the save. It works on the settings record it is given, in place; the
+// controls take at load, what a click on each control does, the file chooser and the
+// petal bar, and the save. It works on the settings record it is given, in place; the
 // Windows side puts the values into the controls and forwards the user's actions.
 #pragma once
 
 #include "framework/conversions.h"
 #include "framework/file_port.h"
+#include "settings_dialog/layout.h"
 #include "startup/settings.h"
 
 #include <array>
@@ -54,6 +55,16 @@ std::string TrackText(int16_t track);
 // not a number, the previous number when it does not fit 16 bits.
 int16_t TrackFromText(std::string_view text, int16_t previous, const fw::NumberFormat& numbers = {});
 
+// What the window does after a click on a control.
+enum class ClickAction {
+    None,             // the control does nothing when clicked
+    Close,            // "ｷｬﾝｾﾙ"
+    SaveAndClose,     // "設定"
+    ChooseMusicFile,  // "...": the open-file dialog
+    ShowMusicKind,    // an option was chosen: the indicators change
+    OpenHomePage,     // the link
+};
+
 class DialogModel {
 public:
     // Numbers typed into the track list are read with the user's separators.
@@ -62,6 +73,10 @@ public:
 
     // Puts the settings into the controls' values.
     void Load();
+
+    // A click on the control: an option (indicator or caption) chooses its music kind
+    // here; what else the click asks is the window's to carry out.
+    ClickAction Click(ControlId control);
 
     // An option (indicator or caption) was clicked: index is its music kind. An index
     // that no option has changes nothing.

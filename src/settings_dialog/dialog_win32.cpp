@@ -1,7 +1,7 @@
-// The settings dialog: the form, the panel Pic_1, the track list, the
-// petal bar and the Command buttons; the load sequence and the ways to close (what the
-// user does is handled in dialog_input_win32.cpp). What the controls show and what the user's actions change is
-// decided by DialogModel; the surfaces (surface_win32) paint the gradient, the texture
+// The settings dialog: the form, the panel, the track list, the petal bar and the
+// Command buttons; the load sequence and the ways to close (what the user does is
+// handled in dialog_input_win32.cpp). What the controls show and what a click on each
+// does is decided by DialogModel; the surfaces (surface_win32) paint the gradient, the texture
 // and the controls that have no window.
 #include "settings_dialog/dialog_win32.h"
 
@@ -50,16 +50,16 @@ void HoldComboHeight(HWND combo, int height) {
 SettingsDialog::SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks,
                                startup::SaverSettings& settings, fw::FilePort& files,
                                const std::string& programFolder, const fw::NumberFormat& numbers)
-    : sys_(sys), hooks_(hooks), model_(settings, files, programFolder, numbers), form_(*this, nullptr),
-      panel_(*this, "Pic_1") {
+    : sys_(sys), hooks_(hooks), model_(settings, files, programFolder, numbers), form_(*this, ControlId::Form),
+      panel_(*this, ControlId::Panel) {
     for (const ControlSpec& c : Controls())
         if (IsWindowless(c)) windowless_.push_back({&c, fw::win::Widen(c.caption), nullptr});
     HINSTANCE instance = GetModuleHandleW(nullptr);
     texture_.FromResource(instance, IDB_TEXTURE);
     optionOff_.FromResource(instance, IDB_OPTION_OFF);
     optionOn_.FromResource(instance, IDB_OPTION_ON);
-    if (auto* w = FindWindowless("Img_Ra", 0)) w->picture = &optionOff_;
-    if (auto* w = FindWindowless("Img_Ra", 1)) w->picture = &optionOn_;
+    if (auto* w = FindWindowless(ControlId::OptionOffPicture)) w->picture = &optionOff_;
+    if (auto* w = FindWindowless(ControlId::OptionOnPicture)) w->picture = &optionOn_;
     fonts_.normal = CreateDialogFont(false);
     fonts_.underlined = CreateDialogFont(true);
     icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_FLUTTERA), IMAGE_ICON, 32, 32, 0));
@@ -77,13 +77,15 @@ SettingsDialog::~SettingsDialog() {
     if (hand_) DestroyCursor(hand_);
 }
 
-WindowlessControl* SettingsDialog::FindWindowless(const char* name, int index) {
+WindowlessControl* SettingsDialog::FindWindowless(ControlId id) {
     for (WindowlessControl& w : windowless_)
-        if (Named(*w.control, name, index)) return &w;
+        if (w.control->id == id) return &w;
     return nullptr;
 }
 
-HWND SettingsDialog::ParentOf(const ControlSpec& c) const { return c.parent ? panel_.hwnd() : form_.hwnd(); }
+HWND SettingsDialog::ParentOf(const ControlSpec& c) const {
+    return c.parentId == ControlId::Form ? form_.hwnd() : panel_.hwnd();
+}
 
 bool SettingsDialog::CreateWindows() {
     // A fixed single frame with a title bar and the close box only; hidden until load
@@ -120,8 +122,7 @@ void SettingsDialog::CreateChild(const ControlSpec& c, size_t place) {
     HWND made = nullptr;
     switch (c.kind) {
     case ControlKind::PictureBox:
-        // Pic_Mbl is only the texture strip's holder: it is never shown, so its picture is
-        // all it needs.
+        // The texture strip's holder is never shown, so its picture is all it needs.
         if (c.flags & kHidden) return;
         if (panel_.Create(kPanelClass, WS_EX_CLIENTEDGE | WS_EX_NOPARENTNOTIFY, L"",
                           WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP, c.left, c.top,
@@ -153,17 +154,15 @@ void SettingsDialog::CreateChild(const ControlSpec& c, size_t place) {
         break;
     }
     case ControlKind::Button: {
+        // The dialog stores its buttons in the table's order of buttons.
         const auto& stored = button::DialogCommands();
-        for (size_t k = 0; k < stored.size(); ++k) {
-            if (std::strcmp(stored[k].name, c.name) != 0) continue;
-            button::CommandControl& b = buttons_[k];
-            if (Named(c, "Cmd_Can")) b.SetOnClick([this] { RequestClose(); });
-            if (Named(c, "Cmd_Set")) b.SetOnClick([this] { Save(); RequestClose(); });
-            if (Named(c, "Cmd_BGM")) b.SetOnClick([this] { ChooseMusicFile(); });
-            if (b.CreateStored(ParentOf(c), stored[k], c.left, c.top, button::DesignFont(),
-                               kFirstControlId + static_cast<int>(place)))
-                made = b.hwnd();
-        }
+        if (buttonsMade_ >= stored.size() || buttonsMade_ >= buttons_.size()) break;
+        button::CommandControl& b = buttons_[buttonsMade_];
+        const button::StoredCommand& data = stored[buttonsMade_++];
+        b.SetOnClick([this, id = c.id] { OnClick(id); });
+        if (b.CreateStored(ParentOf(c), data, c.left, c.top, button::DesignFont(),
+                           kFirstControlId + static_cast<int>(place)))
+            made = b.hwnd();
         break;
     }
     default:
@@ -194,7 +193,7 @@ void SettingsDialog::Load() {
     }
     InitButtons();
     // The panel is papered with the texture.
-    if (const ControlSpec* pic1 = FindControl("Pic_1")) TileTexture(panel_, *pic1);
+    if (const ControlSpec* panel = FindControl(ControlId::Panel)) TileTexture(panel_, *panel);
     // The petal bar and its label, the options, the track list and the file name, from
     // the settings record.
     model_.Load();

@@ -13,7 +13,6 @@
 #include "startup/hooks.h"
 
 #include <array>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -22,10 +21,6 @@
 namespace dialog {
 
 inline constexpr UINT kCloseMessage = WM_APP + 1;  // closes once the click that asked has returned
-
-inline bool Named(const ControlSpec& c, const char* name, int index = kNoIndex) {
-    return std::strcmp(c.name, name) == 0 && c.index == index;
-}
 
 class SettingsDialog final : public SurfaceHost {
 public:
@@ -37,10 +32,10 @@ public:
 
     // SurfaceHost.
     std::optional<LRESULT> OnSurfaceMessage(Surface& surface, UINT msg, WPARAM wp, LPARAM lp) override;
-    void DrawWindowless(HDC dc, const char* parent) const override {
+    void DrawWindowless(HDC dc, ControlId parent) const override {
         dialog::DrawWindowless(dc, windowless_, parent, fonts_);
     }
-    void OnWindowlessClick(const ControlSpec& c) override;
+    void OnWindowlessClick(const ControlSpec& c) override { OnClick(c.id); }
     bool Busy() const override { return busy_; }
     HCURSOR HandCursor() const override { return hand_; }
 
@@ -58,6 +53,7 @@ private:
     void FocusStop(const ControlSpec& c);
     const ControlSpec* StopOf(HWND focus) const;
 
+    void OnClick(ControlId control);
     void OnScroll(WPARAM wp, HWND bar);
     void ShowPetalLabel();
     void ShowIndicators();
@@ -68,7 +64,7 @@ private:
     void RequestClose() { PostMessageW(form_.hwnd(), kCloseMessage, 0, 0); }
     void Close();
 
-    WindowlessControl* FindWindowless(const char* name, int index = kNoIndex);
+    WindowlessControl* FindWindowless(ControlId id);
     void Invalidate(const WindowlessControl& w, bool toRightEdge = false);
 
     fw::SystemHooksPort& sys_;
@@ -76,13 +72,13 @@ private:
     DialogModel model_;
 
     Surface form_;
-    Surface panel_;  // Pic_1
+    Surface panel_;
     HWND trackList_ = nullptr;
     HWND petalBar_ = nullptr;
     std::vector<WindowlessControl> windowless_;
     std::vector<std::pair<const ControlSpec*, HWND>> windows_;  // every windowed control made
 
-    // Pic_Mbl's picture, and the pictures of Img_Ra(0) and Img_Ra(1).
+    // The texture strip's picture, and the two pictures of an option.
     fw::win::RetainedPicture texture_;
     fw::win::RetainedPicture optionOff_;
     fw::win::RetainedPicture optionOn_;
@@ -92,8 +88,9 @@ private:
     HICON smallIcon_ = nullptr;
     HCURSOR hand_ = nullptr;
 
-    // Cmd_Can, Cmd_Set, Cmd_BGM, as the dialog stores them.
+    // The buttons in the table's order, as the dialog stores them.
     std::array<button::CommandControl, 3> buttons_;
+    std::size_t buttonsMade_ = 0;
 
     HWND savedFocus_ = nullptr;
     bool loaded_ = false;

@@ -4,8 +4,10 @@
 #pragma once
 
 #include "framework/ports.h"
+#include "music/music_kind.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +17,36 @@ namespace dialog {
 inline constexpr int kClientWidth = 465;
 inline constexpr int kClientHeight = 191;
 inline constexpr uint8_t kBackGrey = 128;  // red, green and blue; hidden by the gradient
+
+// Each control of the dialog by what it is, and the form that holds them all. The
+// designer's names ("Cmd_Set", "Img_BGM(1)") are data of the table below.
+enum class ControlId {
+    Form,
+    TextureStrip,     // Pic_Mbl, the holder of the panel's texture
+    CancelButton,     // Cmd_Can
+    SetButton,        // Cmd_Set
+    Panel,            // Pic_1
+    FileButton,       // Cmd_BGM, "..."
+    PetalBar,         // HS_Fast
+    TrackList,        // BGM_Repeat
+    PetalCountLabel,  // lbl_Fast
+    PetalHeading,     // lbl(4)
+    PetalFrame,       // Shape(2)
+    MusicFrame,       // Shape(6)
+    MusicHeading,     // lbl(1)
+    FileNameBox,      // lbl_Fname
+    CdIndicator,      // Img_BGM(1)
+    CdCaption,        // lbl_BGM(1)
+    NoneIndicator,    // Img_BGM(0)
+    NoneCaption,      // lbl_BGM(0)
+    FileIndicator,    // Img_BGM(2)
+    FileCaption,      // lbl_BGM(2)
+    RepeatHeading,    // lbl(2)
+    Credit,           // lbl(7)
+    HomePageLink,     // lbl_URL
+    OptionOffPicture, // Img_Ra(0)
+    OptionOnPicture,  // Img_Ra(1)
+};
 
 enum class ControlKind { PictureBox, Button, ScrollBar, ComboBox, Label, Shape, Image };
 
@@ -42,22 +74,32 @@ inline constexpr int kNoIndex = -1;  // a control outside any indexed group
 inline constexpr int kNoTab = -1;    // takes no focus and has no tab index
 
 struct ControlSpec {
-    const char* name;
+    ControlId id;
+    const char* name;      // the designer's name
     int index;             // position in its indexed group, or kNoIndex
     ControlKind kind;
-    const char* parent;    // nullptr: the dialog itself
+    ControlId parentId;    // ControlId::Form for the controls on the form
     int left, top, width, height;
     const char* caption;   // initial text ("" for none)
     int tabIndex;          // kNoTab for controls without one
     uint32_t flags;
     Picture picture;
+    const char* parent = nullptr;  // the parent's designer name, nullptr for the form
 };
 
 // All controls in the dialog's control order (the order the buttons are initialised in).
 const std::vector<ControlSpec>& Controls();
 
-// The control of that name and group index, or nullptr.
+// The control of that identity, or nullptr (the form has no row).
+const ControlSpec* FindControl(ControlId id);
+// The control of that designer's name and group index, or nullptr.
 const ControlSpec* FindControl(std::string_view name, int index = kNoIndex);
+// A parent by its designer's name, nullptr for the form; empty for a name no control has.
+std::optional<ControlId> ParentNamed(const char* name);
+
+// The music kind an option stands for (its indicator or its caption, in a row); empty
+// for every other control.
+std::optional<int16_t> OptionMusicKind(ControlId id);
 
 // "Img_BGM(1)" for grouped controls, the plain name otherwise.
 std::string FullName(const ControlSpec& c);

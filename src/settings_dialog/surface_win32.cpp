@@ -3,7 +3,6 @@
 #include "settings_dialog/controls.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace dialog {
 
@@ -40,12 +39,11 @@ void DrawLabel(HDC dc, const WindowlessControl& w, const LabelFonts& fonts) {
 
 }  // namespace
 
-void DrawWindowless(HDC dc, const std::vector<WindowlessControl>& controls, const char* parent,
+void DrawWindowless(HDC dc, const std::vector<WindowlessControl>& controls, ControlId parent,
                     const LabelFonts& fonts) {
     for (const WindowlessControl& w : controls) {
         const ControlSpec& c = *w.control;
-        const bool mine = (c.parent && parent) ? std::strcmp(c.parent, parent) == 0 : c.parent == parent;
-        if (!mine || (c.flags & kHidden)) continue;
+        if (c.parentId != parent || (c.flags & kHidden)) continue;
         switch (c.kind) {
         case ControlKind::Image:
             if (w.picture && w.picture->dc())
@@ -91,7 +89,7 @@ void Surface::Compose(HDC target) {
     } else {
         FillRect(target, &rc, GetSysColorBrush(COLOR_BTNFACE));
     }
-    host_.DrawWindowless(target, name_);
+    host_.DrawWindowless(target, id_);
 }
 
 void Surface::OnPaint() {
@@ -112,8 +110,8 @@ void Surface::OnPaint() {
 
 void Surface::OnButtonDown(int x, int y) {
     // A picture box takes the focus when clicked, whatever lies on it.
-    if (name_) SetFocus(hwnd());
-    pressed_ = ClickableAt(name_, x, y);
+    if (id_ != ControlId::Form) SetFocus(hwnd());
+    pressed_ = ClickableAt(id_, x, y);
     if (pressed_) SetCapture(hwnd());
 }
 
@@ -123,7 +121,7 @@ void Surface::OnButtonUp(int x, int y) {
     if (!pressed) return;
     if (GetCapture() == hwnd()) ReleaseCapture();
     // A click is a press and a release on the same control.
-    if (ClickableAt(name_, x, y) == pressed) host_.OnWindowlessClick(*pressed);
+    if (ClickableAt(id_, x, y) == pressed) host_.OnWindowlessClick(*pressed);
 }
 
 bool Surface::OnSetCursor(LPARAM lp) {
@@ -136,7 +134,7 @@ bool Surface::OnSetCursor(LPARAM lp) {
     GetCursorPos(&at);
     ScreenToClient(hwnd(), &at);
     HCURSOR hand = host_.HandCursor();
-    SetCursor(hand && HandCursorAt(name_, at.x, at.y) ? hand : LoadCursor(nullptr, IDC_ARROW));
+    SetCursor(hand && HandCursorAt(id_, at.x, at.y) ? hand : LoadCursor(nullptr, IDC_ARROW));
     return true;
 }
 

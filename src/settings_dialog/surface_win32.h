@@ -1,4 +1,4 @@
-// The two drawing surfaces of the settings dialog, the form and the panel Pic_1, and the
+// The two drawing surfaces of the settings dialog, the form and the panel, and the
 // controls they draw themselves: labels, shapes and images have no window of their own,
 // so their parent paints them over its retained picture and finds them under the mouse.
 #pragma once
@@ -27,11 +27,16 @@ struct LabelFonts {
     HFONT underlined = nullptr;
 };
 
-// Draws the windowless controls whose parent is `parent` (nullptr: the form), in table
-// order: images at their natural size, shapes as one-pixel outlines in the window-text
-// colour, labels with their text over whatever lies behind them.
-void DrawWindowless(HDC dc, const std::vector<WindowlessControl>& controls, const char* parent,
+// Draws the windowless controls whose parent is `parent`, in table order: images at
+// their natural size, shapes as one-pixel outlines in the window-text colour, labels
+// with their text over whatever lies behind them.
+void DrawWindowless(HDC dc, const std::vector<WindowlessControl>& controls, ControlId parent,
                     const LabelFonts& fonts);
+// The same, with the parent given by its designer's name (nullptr: the form).
+inline void DrawWindowless(HDC dc, const std::vector<WindowlessControl>& controls, const char* parentName,
+                           const LabelFonts& fonts) {
+    if (const auto parent = ParentNamed(parentName)) DrawWindowless(dc, controls, *parent, fonts);
+}
 
 class Surface;
 
@@ -39,7 +44,7 @@ class Surface;
 class SurfaceHost {
 public:
     virtual ~SurfaceHost() = default;
-    virtual void DrawWindowless(HDC dc, const char* parent) const = 0;
+    virtual void DrawWindowless(HDC dc, ControlId parent) const = 0;
     virtual void OnWindowlessClick(const ControlSpec& c) = 0;
     // True while the hourglass stands for the whole dialog.
     virtual bool Busy() const = 0;
@@ -53,9 +58,9 @@ public:
 // off-screen frame, so nothing flickers and nothing is lost when the window is covered.
 class Surface final : public fw::win::Window {
 public:
-    Surface(SurfaceHost& host, const char* name) : host_(host), name_(name) {}
+    Surface(SurfaceHost& host, ControlId id) : host_(host), id_(id) {}
 
-    const char* name() const { return name_; }
+    ControlId id() const { return id_; }
     fw::win::RetainedPicture& picture() { return picture_; }
     // The retained picture at the size of the client area, filled with `fill` when new.
     bool SizePicture(COLORREF fill);
@@ -71,7 +76,7 @@ private:
     bool OnSetCursor(LPARAM lp);
 
     SurfaceHost& host_;
-    const char* name_;  // nullptr for the form
+    const ControlId id_;  // the form or the panel
     fw::win::RetainedPicture picture_;
     fw::win::RetainedPicture frame_;
     const ControlSpec* pressed_ = nullptr;  // the windowless control a left press began on
