@@ -32,24 +32,30 @@ def changed(base, shot):
     return out
 
 
-def blobs(points, gap=2):
-    """Groups changed pixels into petals: pixels within `gap` of each other belong together."""
-    seen, count = set(), 0
+def groups(points, gap=2):
+    """Changed pixels grouped into petals: pixels within `gap` of each other belong together."""
+    seen, out = set(), []
     for p in points:
         if p in seen:
             continue
-        count += 1
-        stack = [p]
+        stack, group = [p], []
         seen.add(p)
         while stack:
             x, y = stack.pop()
+            group.append((x, y))
             for dx in range(-gap, gap + 1):
                 for dy in range(-gap, gap + 1):
                     q = (x + dx, y + dy)
                     if q in points and q not in seen:
                         seen.add(q)
                         stack.append(q)
-    return count
+        out.append(group)
+    return out
+
+
+def blobs(points, gap=2):
+    """How many petals (or groups of overlapping ones) the changed pixels make."""
+    return len(groups(points, gap))
 
 
 class Saver(unittest.TestCase):

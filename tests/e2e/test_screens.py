@@ -7,29 +7,16 @@ import time
 import unittest
 
 from shared import SAVER, session
-from test_saver import changed, desktop_picture
+from test_saver import changed, desktop_picture, groups
 
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 
 
 def petal_sizes(points, gap=2):
     """The larger side of each group of changed pixels (one petal, or a few overlapping)."""
-    seen, sizes = set(), []
-    for p in points:
-        if p in seen:
-            continue
-        stack, xs, ys = [p], [], []
-        seen.add(p)
-        while stack:
-            x, y = stack.pop()
-            xs.append(x)
-            ys.append(y)
-            for dx in range(-gap, gap + 1):
-                for dy in range(-gap, gap + 1):
-                    q = (x + dx, y + dy)
-                    if q in points and q not in seen:
-                        seen.add(q)
-                        stack.append(q)
+    sizes = []
+    for group in groups(points, gap):
+        xs, ys = [x for x, _ in group], [y for _, y in group]
         sizes.append(max(max(xs) - min(xs), max(ys) - min(ys)) + 1)
     return sizes
 
