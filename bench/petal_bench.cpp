@@ -35,18 +35,25 @@ namespace {
 
 const display::Surface kFullHd{1920, 1080, 1920};
 
-// PetalCount as the argument: the table has one row more. The model first runs long
-// enough for the first falls to be over and about half the petals to be shown, so the
-// timed passes do the trigonometry a running saver does.
-void BM_PetalPass(benchmark::State& state) {
-    const auto petalCount = static_cast<int32_t>(state.range(0));
-    display::PetalTable table(petalCount);
+// A table of PetalCount + 1 rows that has run long enough for the first falls to be over
+// and about half the petals to be shown, so timed passes do the trigonometry a running
+// saver does.
+struct WarmModel {
+    explicit WarmModel(int32_t petalCount) : table(petalCount) {
+        random.Seed(12345);
+        display::SetInitialValues(table, kFullHd, random);
+        display::ReserveDraws(table, draws);
+        for (int pass = 0; pass < 30000; ++pass) display::Step(table, kFullHd, random, draws);
+    }
+    display::PetalTable table;
     fw::Lcg24Random random;
-    random.Seed(12345);
-    display::SetInitialValues(table, kFullHd, random);
     std::vector<display::SpriteDraw> draws;
-    display::ReserveDraws(table, draws);
-    for (int pass = 0; pass < 30000; ++pass) display::Step(table, kFullHd, random, draws);
+};
+
+// PetalCount as the argument: the table has one row more.
+void BM_PetalPass(benchmark::State& state) {
+    WarmModel m(static_cast<int32_t>(state.range(0)));
+    auto& [table, random, draws] = m;
 
     long long drawn = 0;
     const long long before = g_allocations.load();
@@ -69,12 +76,9 @@ BENCHMARK(BM_PetalPass)->Arg(300)->Arg(500);
 // The same pass into a fresh buffer each time: shows that the counter does count (one
 // allocation per pass) and what the reusable buffer saves.
 void BM_PetalPassFreshBuffer(benchmark::State& state) {
-    display::PetalTable table(static_cast<int32_t>(state.range(0)));
-    fw::Lcg24Random random;
-    random.Seed(12345);
-    display::SetInitialValues(table, kFullHd, random);
-    std::vector<display::SpriteDraw> warm;
-    for (int pass = 0; pass < 30000; ++pass) display::Step(table, kFullHd, random, warm);
+    WarmModel m(static_cast<int32_t>(state.range(0)));
+    auto& table = m.table;
+    auto& random = m.random;
 
     const long long before = g_allocations.load();
     for (auto _ : state) {
@@ -92,13 +96,8 @@ BENCHMARK(BM_PetalPassFreshBuffer)->Arg(300);
 // pass's petals, this pass's petals drawn (16 x 16 frames), the changed rectangles joined.
 // What a front end adds is only the presentation of those rectangles.
 void BM_CompositorPass(benchmark::State& state) {
-    display::PetalTable table(static_cast<int32_t>(state.range(0)));
-    fw::Lcg24Random random;
-    random.Seed(12345);
-    display::SetInitialValues(table, kFullHd, random);
-    std::vector<display::SpriteDraw> draws;
-    display::ReserveDraws(table, draws);
-    for (int pass = 0; pass < 30000; ++pass) display::Step(table, kFullHd, random, draws);
+    WarmModel m(static_cast<int32_t>(state.range(0)));
+    auto& [table, random, draws] = m;
     std::vector<uint32_t> snapshot(1920 * 1080, 0x336699u), back(snapshot);
     const display::PixelView snap{snapshot.data(), 1920, 1080, 1920}, buffer{back.data(), 1920, 1080, 1920};
     display::SpriteFrames frames(display::kSpriteFrames, display::kSpriteSize);
