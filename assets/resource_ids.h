@@ -27,3 +27,6 @@
 #define IDB_OPTION_OFF 401
 #define IDB_OPTION_ON 402
 #define IDC_HAND_POINTER 403
+// The button's state pictures and the dialog's texture and indicators are also drawn for
+// 125, 150 and 200 %: set k (1 to 3) of them is the 100 % identifier + k x this step.
+#define IDB_SCALED_SET_STEP 10

@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
 # Takes the picture of the settings dialog shown in the README: the dialog inside a Wine
 # virtual desktop (which draws the frame and caption as Windows does), Japanese locale,
-# with a music file chosen.
-#   scripts/screenshot-dialog.sh [build/win64/Fluttera.scr] [docs/settings-dialog.png]
+# with a music file chosen. --dpi N sets Wine's LogPixels to N first (192 is 200 %), and the
+# desktop grows by the same scale.
+#   scripts/screenshot-dialog.sh [--dpi N] [build/win64/Fluttera.scr] [docs/settings-dialog.png]
 set -euo pipefail
+dpi=96
+if [ "${1:-}" = "--dpi" ]; then
+  dpi=${2:?--dpi takes a number}
+  shift 2
+fi
+case $dpi in '' | *[!0-9]*) echo "--dpi takes a whole number, not '$dpi'" >&2; exit 2 ;; esac
 scr=$(realpath "${1:-build/win64/Fluttera.scr}")
 out=$(realpath -m "${2:-docs/settings-dialog.png}")
+desk_w=$((800 * dpi / 96)) desk_h=$((600 * dpi / 96))
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 
@@ -13,13 +21,17 @@ work=$(mktemp -d /tmp/fluttera-shot-XXXXXX)
 n=140
 while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
 export DISPLAY=:$n WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$DISPLAY" -screen 0 $((desk_w + 224))x$((desk_h + 168))x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap '"$wineserver" -k >/dev/null 2>&1 || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 sleep 1
 
 "$wine" wineboot -i >/dev/null 2>&1
 "$wineserver" -w
+if [ "$dpi" != 96 ]; then
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  "$wineserver" -w
+fi
 # The close box's glyph comes from Wine's Marlett (package fonts-wine).
 if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
   cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
@@ -32,10 +44,16 @@ printf '[Section]\r\n花びらの数= 300\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ=
   iconv -f utf-8 -t cp932 >"$dir/Fluttera.ini"
 
 xdotool mousemove 5 5
-(cd "$dir" && LC_ALL=ja_JP.UTF-8 "$wine" explorer /desktop=shot,800x600 'C:\Fluttera\Fluttera.scr' /c \
+(cd "$dir" && LC_ALL=ja_JP.UTF-8 "$wine" explorer /desktop=shot,${desk_w}x${desk_h} 'C:\Fluttera\Fluttera.scr' /c \
   >/dev/null 2>&1 &)
 sleep 8
-# The dialog is 471 x 216 with its frame, placed by the program in the 800 x 600 desktop.
 mkdir -p "$(dirname "$out")"
-import -window root -crop 471x216+164+128 +repage "$out"
+if [ "$dpi" = 96 ]; then
+  # The dialog is 471 x 216 with its frame, placed by the program in the 800 x 600 desktop.
+  import -window root -crop 471x216+164+128 +repage "$out"
+else
+  # The frame's size at other scales is the system's: the desktop around the dialog is
+  # trimmed away.
+  import -window root -crop "${desk_w}x${desk_h}+0+0" +repage -trim +repage "$out"
+fi
 echo "$out"

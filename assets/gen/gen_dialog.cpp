@@ -3,6 +3,8 @@
 //   assets/dialog/option_off.bmp  12 x 12 option indicator, not chosen
 //   assets/dialog/option_on.bmp   12 x 12 option indicator, chosen
 //   assets/dialog/hand.cur        32 x 32 monochrome pointing-hand cursor for the link line
+// and the strip and the indicators drawn for 125, 150 and 200 % (texture_125.bmp,
+// option_on_200.bmp, ...: 695 x 25, 834 x 30, 1112 x 40; 15, 18 and 24 pixels square).
 // Run from the repository root.
 #include "image_io.h"
 
@@ -10,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -36,35 +39,65 @@ uint8_t Clamp8(double v) { return static_cast<uint8_t>(std::clamp(std::lround(v)
 // darker and lighter streaks run along the rows, and a little grain lies over all.
 // The strip is stacked downwards when it is tiled, so rows are independent of each
 // other and no seam shows between copies; it is wider than the panel it covers.
-gen::Image Texture() {
-    constexpr int kW = 556, kH = 20;
-    const double target[3] = {199, 195, 194};
+//
+// Drawn for a scale, the same rows, waves and streaks are laid out over a strip that
+// many times larger (a row as many pixels high, the waves and streaks sampled at each
+// pixel's place along the 100 % row) with a grain of its own pixels: the same marble,
+// sharp at that size.
+struct TextureRow {
+    double base;
+    double waves[3][3];  // amplitude, frequency, phase
+    struct Streak { double centre, half, depth; };
+    std::vector<Streak> streaks;
+    std::vector<double> grain;  // the 100 % strip's own, one per pixel
+};
+
+constexpr int kTextureW = 556, kTextureH = 20;
+
+std::vector<TextureRow> TextureRows() {
     Random rnd(0x5EED1u);
-    std::vector<double> lum(kW * kH, 0.0);
-    for (int y = 0; y < kH; ++y) {
-        double rowBase = rnd.Between(-5, 5);
-        double waves[3][3];
-        for (auto& w : waves) {
+    std::vector<TextureRow> rows(kTextureH);
+    for (TextureRow& row : rows) {
+        row.base = rnd.Between(-5, 5);
+        for (auto& w : row.waves) {
             w[0] = rnd.Between(1.5, 4.0);                   // amplitude
             w[1] = 2 * kPi / rnd.Between(40, 260);          // frequency
             w[2] = rnd.Between(0, 2 * kPi);                 // phase
         }
-        for (int x = 0; x < kW; ++x) {
-            double v = rowBase;
-            for (auto& w : waves) v += w[0] * std::sin(w[1] * x + w[2]);
-            lum[y * kW + x] = v;
-        }
         // Streaks: a few segments per row with soft ends.
         int streaks = 1 + static_cast<int>(rnd.Next() * 4);
         for (int s = 0; s < streaks; ++s) {
-            double centre = rnd.Between(0, kW), half = rnd.Between(20, 140);
-            double depth = rnd.Next() < 0.7 ? rnd.Between(-14, -6) : rnd.Between(5, 10);
-            for (int x = 0; x < kW; ++x) {
-                double d = std::fabs(x - centre) / half;
-                if (d < 1) lum[y * kW + x] += depth * 0.5 * (1 + std::cos(kPi * d));
-            }
+            TextureRow::Streak k;
+            k.centre = rnd.Between(0, kTextureW);
+            k.half = rnd.Between(20, 140);
+            k.depth = rnd.Next() < 0.7 ? rnd.Between(-14, -6) : rnd.Between(5, 10);
+            row.streaks.push_back(k);
         }
-        for (int x = 0; x < kW; ++x) lum[y * kW + x] += rnd.Between(-2.5, 2.5);
+        for (int x = 0; x < kTextureW; ++x) row.grain.push_back(rnd.Between(-2.5, 2.5));
+    }
+    return rows;
+}
+
+gen::Image Texture(double scale) {
+    const int w = static_cast<int>(std::nearbyint(kTextureW * scale));
+    const int h = static_cast<int>(std::nearbyint(kTextureH * scale));
+    const double target[3] = {199, 195, 194};
+    const std::vector<TextureRow> rows = TextureRows();
+    Random grain(0x6A41Eu);
+    std::vector<double> lum(static_cast<size_t>(w) * h, 0.0);
+    for (int y = 0; y < h; ++y) {
+        const TextureRow& row = rows[std::min(kTextureH - 1, static_cast<int>(y / scale))];
+        for (int px = 0; px < w; ++px) {
+            const double x = (px + 0.5) / scale - 0.5;  // the place along the 100 % row
+            double v = row.base;
+            for (auto& wv : row.waves) v += wv[0] * std::sin(wv[1] * x + wv[2]);
+            for (const auto& k : row.streaks) {
+                double d = std::fabs(x - k.centre) / k.half;
+                if (d < 1) v += k.depth * 0.5 * (1 + std::cos(kPi * d));
+            }
+            v += scale == 1.0 ? row.grain[px] : grain.Between(-2.5, 2.5);
+            lum[static_cast<size_t>(y) * w + px] = v;
+        }
     }
     // Dark streaks lean a little warmer, as veins in pale stone do; then each channel
     // is shifted so the strip's mean is the intended grey.
@@ -76,27 +109,34 @@ gen::Image Texture() {
         for (int k = 0; k < 3; ++k) rgb[k].push_back(c[k]), mean[k] += c[k];
     }
     for (double& m : mean) m /= lum.size();
-    gen::Image img(kW, kH);
-    for (int i = 0; i < kW * kH; ++i)
+    gen::Image img(w, h);
+    for (size_t i = 0; i < lum.size(); ++i)
         img.px[i] = {Clamp8(target[0] + rgb[0][i] - mean[0]), Clamp8(target[1] + rgb[1][i] - mean[1]),
                      Clamp8(target[2] + rgb[2][i] - mean[2])};
     return img;
 }
 
 // The indicator square: a grey outline around a light field; the chosen one has a blue
-// square inside a one-pixel light border.
-gen::Image Indicator(bool chosen) {
-    constexpr int kS = 12;
+// square inside a light border. At 100 % it is 12 pixels with one-pixel lines; drawn for
+// a scale, every band is as many whole pixels as the scale makes it.
+gen::Image Indicator(bool chosen, double scale) {
+    auto at = [scale](int v) { return static_cast<int>(std::nearbyint(v * scale)); };  // halves to even
+    const int kS = at(12), line = at(1), blue = at(2);
     gen::Image img(kS, kS, {248, 248, 248});
-    for (int i = 0; i < kS; ++i) {
-        img.at(i, 0) = img.at(i, kS - 1) = img.at(0, i) = img.at(kS - 1, i) = {128, 128, 128};
-    }
-    // A faint inner shadow under the top and left outline gives the square some depth.
-    for (int i = 1; i < kS - 1; ++i) img.at(i, 1) = img.at(1, i) = {226, 226, 226};
+    for (int y = 0; y < kS; ++y)
+        for (int x = 0; x < kS; ++x) {
+            const int inset = std::min({x, y, kS - 1 - x, kS - 1 - y});
+            if (inset < line) {
+                img.at(x, y) = {128, 128, 128};
+            } else if (std::min(x, y) < 2 * line && std::max(x, y) < kS - line) {
+                // A faint inner shadow under the top and left outline gives the square some depth.
+                img.at(x, y) = {226, 226, 226};
+            }
+        }
     if (chosen) {
-        for (int y = 2; y < kS - 2; ++y)
-            for (int x = 2; x < kS - 2; ++x) {
-                double t = (y - 2) / 7.0;  // lighter at the top
+        for (int y = blue; y < kS - blue; ++y)
+            for (int x = blue; x < kS - blue; ++x) {
+                double t = (y - blue) / double(kS - 2 * blue - 1);  // lighter at the top
                 img.at(x, y) = {Clamp8(70 - 45 * t), Clamp8(130 - 60 * t), Clamp8(235 - 45 * t)};
             }
     }
@@ -168,10 +208,16 @@ bool WriteCursor(const char* path) {
 }  // namespace
 
 int main() {
-    bool ok = gen::WriteBmp24("assets/dialog/texture.bmp", Texture()) &&
-              gen::WriteBmp24("assets/dialog/option_off.bmp", Indicator(false)) &&
-              gen::WriteBmp24("assets/dialog/option_on.bmp", Indicator(true)) &&
-              WriteCursor("assets/dialog/hand.cur");
+    bool ok = WriteCursor("assets/dialog/hand.cur");
+    // 100 % carries no suffix.
+    const struct { double scale; const char* suffix; } sets[] = {
+        {1.0, ""}, {1.25, "_125"}, {1.5, "_150"}, {2.0, "_200"}};
+    for (const auto& set : sets) {
+        const std::string end = std::string(set.suffix) + ".bmp";
+        ok = gen::WriteBmp24("assets/dialog/texture" + end, Texture(set.scale)) && ok;
+        ok = gen::WriteBmp24("assets/dialog/option_off" + end, Indicator(false, set.scale)) && ok;
+        ok = gen::WriteBmp24("assets/dialog/option_on" + end, Indicator(true, set.scale)) && ok;
+    }
     if (!ok) std::fprintf(stderr, "gen_dialog: cannot write assets/dialog (run from the repository root)\n");
     return ok ? 0 : 1;
 }

@@ -1,8 +1,8 @@
 // The program's entry: hands start-up its Win32 side and lets it pick the mode.
-#include "display/monitors_win32.h"
 #include "display/preview_window_win32.h"
 #include "display/saver_window_win32.h"
 #include "framework/adapters_win32.h"
+#include "framework/dpi_win32.h"
 #include "framework/window_win32.h"
 #include "settings_dialog/dialog_win32.h"
 #include "startup/saver_main.h"
@@ -26,11 +26,13 @@ public:
     fw::NumberFormat UserNumbers() override { return fw::UserNumberFormat(locale); }
     void ShowPreview(const startup::PreviewPlacement& placement) override { display::ShowPreviewWindow(placement); }
     void ShowSettingsDialog(startup::SaverSettings& settings) override {
+        // The dialog is laid out and drawn at the scale of its monitor, in real pixels.
+        fw::win::DeclareDpiAware();
         dialog::ShowSettingsDialog(sys, hooks, settings, files, ProgramFolder(), UserNumbers());
     }
     void RunSaver(const startup::SaverSettings& settings) override {
         // The snapshot, the window and the petals are in the screens' real pixels.
-        display::DeclareDpiAware();
+        fw::win::DeclareDpiAware();
         display::RunSaverWindow(sys, hooks, settings);
     }
 

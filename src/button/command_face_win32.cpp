@@ -4,18 +4,22 @@
 
 #include "framework/conversions.h"
 #include "framework/fonts_win32.h"
+#include "framework/scale.h"
 #include "resource_ids.h"
 
 #include <array>
 #include <cstddef>
 #include <cwchar>
+#include <memory>
 
 namespace button {
 
 namespace {
 
-// The state pictures are always taken as 960 x 375 twips: 15 twips to their pixel.
-constexpr double kPictureTwipsPerPixel = 15.0;
+// The state pictures are always taken as 960 x 375 twips; each set is drawn for its DPI,
+// so its pixels are that DPI's twips: 15 twips to the pixel of the 64 x 25 set, 7.5 to the
+// pixel of the 128 x 50 one.
+double PictureTwipsPerPixel(uint32_t dpi) { return fw::TwipsPerPixelAt(fw::kPictureDpis[fw::PictureSetFor(dpi)]); }
 
 // The gradient vertices and rectangle are handed to the system as they are.
 static_assert(sizeof(GradientVertex) == sizeof(TRIVERTEX), "vertex layout");
@@ -39,27 +43,42 @@ COLORREF ResolveColour(uint32_t colour) {
 
 }  // namespace
 
-const fw::win::RetainedPicture* CommandControl::StatePicture(FacePicture picture) {
+const fw::win::RetainedPicture* CommandControl::StatePicture(FacePicture picture, uint32_t dpi) {
+    // One set of six per picture DPI, each loaded when a button first draws at it.
     struct Pictures {
         std::array<fw::win::RetainedPicture, 6> pictures;
         std::array<bool, 6> loaded{};
-        Pictures() {
+        explicit Pictures(std::size_t set) {
             HINSTANCE instance = GetModuleHandleW(nullptr);
-            for (int i = 0; i < 6; ++i) loaded[i] = pictures[i].FromResource(instance, IDB_BUTTON_NORMAL + i);
+            const int first = IDB_BUTTON_NORMAL + static_cast<int>(set) * IDB_SCALED_SET_STEP;
+            for (int i = 0; i < 6; ++i) loaded[i] = pictures[i].FromResource(instance, first + i);
         }
     };
     static_assert(IDB_BUTTON_DISABLE - IDB_BUTTON_NORMAL == static_cast<int>(FacePicture::Disable),
                   "the resources follow the order of the pictures");
-    static Pictures shared;
+    static std::array<std::unique_ptr<Pictures>, fw::kPictureSetCount> sets;
+    const std::size_t set = fw::PictureSetFor(dpi);
+    if (!sets[set]) sets[set] = std::make_unique<Pictures>(set);
+    const Pictures& shared = *sets[set];
     const auto i = static_cast<size_t>(picture);
     if (i >= shared.pictures.size() || !shared.loaded[i]) return nullptr;
     return &shared.pictures[i];
 }
 
+void CommandControl::SetDpi(uint32_t dpi) {
+    if (dpi == 0) dpi = fw::kLayoutDpi;
+    if (dpi == dpi_) return;
+    dpi_ = dpi;
+    twipsPerPixel_ = fw::TwipsPerPixelAt(dpi);
+    if (hasCaptionFont_) SetCaptionFont(captionFontSpec_);
+    // A window that keeps its size is drawn again here; a new size redraws on WM_SIZE.
+    if (hwnd()) core_->OnResize();
+}
+
 // --- FacePainter ---------------------------------------------------------------------
 
-double CommandControl::InnerWidthTwips() const { return static_cast<double>(face_.width()) * twipsPerPixelX_; }
-double CommandControl::InnerHeightTwips() const { return static_cast<double>(face_.height()) * twipsPerPixelY_; }
+double CommandControl::InnerWidthTwips() const { return static_cast<double>(face_.width()) * twipsPerPixel_; }
+double CommandControl::InnerHeightTwips() const { return static_cast<double>(face_.height()) * twipsPerPixel_; }
 
 void CommandControl::Clear() {
     if (!face_.dc()) return;
@@ -84,12 +103,12 @@ void CommandControl::GradientFill(const GradientVertexTable& vertices, uint32_t 
 }
 
 void CommandControl::CopyPicture(FacePicture picture, const TwipRect& source, const TwipRect& destination) {
-    const fw::win::RetainedPicture* pic = StatePicture(picture);
+    const fw::win::RetainedPicture* pic = StatePicture(picture, dpi_);
     if (!pic || !face_.dc()) return;
-    StretchBlt(face_.dc(), ToPixels(destination.x, twipsPerPixelX_), ToPixels(destination.y, twipsPerPixelY_),
-               ToPixels(destination.w, twipsPerPixelX_), ToPixels(destination.h, twipsPerPixelY_), pic->dc(),
-               ToPixels(source.x, kPictureTwipsPerPixel), ToPixels(source.y, kPictureTwipsPerPixel),
-               ToPixels(source.w, kPictureTwipsPerPixel), ToPixels(source.h, kPictureTwipsPerPixel), SRCCOPY);
+    const double from = PictureTwipsPerPixel(dpi_), to = twipsPerPixel_;
+    StretchBlt(face_.dc(), ToPixels(destination.x, to), ToPixels(destination.y, to), ToPixels(destination.w, to),
+               ToPixels(destination.h, to), pic->dc(), ToPixels(source.x, from), ToPixels(source.y, from),
+               ToPixels(source.w, from), ToPixels(source.h, from), SRCCOPY);
 }
 
 void CommandControl::Refresh() { Present(); }
@@ -105,9 +124,10 @@ void CommandControl::SetCaptionText(const std::string& text) {
 }
 
 void CommandControl::SetCaptionFont(const FontSpec& font) {
-    const int dpiY = twipsPerPixelY_ > 0 ? 1440 / twipsPerPixelY_ : 96;
+    captionFontSpec_ = font;
+    hasCaptionFont_ = true;
     LOGFONTW lf{};
-    lf.lfHeight = fw::FontHeightFromPoints(font.sizePoints, dpiY);
+    lf.lfHeight = fw::FontHeightFromPoints(font.sizePoints, static_cast<int32_t>(dpi_));
     lf.lfWeight = font.weight;
     lf.lfItalic = font.italic;
     lf.lfUnderline = font.underline;
@@ -176,10 +196,10 @@ void CommandControl::DrawCaption(HDC dc) const {
     // The label keeps its laid-out height; the core places only its top, left and width.
     const double height = core_ ? core_->caption().height : CaptionLabel{}.height;
     RECT rc;
-    rc.left = ToPixels(captionLeft_, twipsPerPixelX_);
-    rc.top = ToPixels(captionTop_, twipsPerPixelY_);
-    rc.right = rc.left + ToPixels(captionWidth_, twipsPerPixelX_);
-    rc.bottom = rc.top + ToPixels(height, twipsPerPixelY_);
+    rc.left = ToPixels(captionLeft_, twipsPerPixel_);
+    rc.top = ToPixels(captionTop_, twipsPerPixel_);
+    rc.right = rc.left + ToPixels(captionWidth_, twipsPerPixel_);
+    rc.bottom = rc.top + ToPixels(height, twipsPerPixel_);
     HGDIOBJ oldFont = captionFont_ ? SelectObject(dc, captionFont_) : nullptr;
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const UINT format = DT_CENTER | DT_TOP | DT_SINGLELINE;
@@ -190,7 +210,8 @@ void CommandControl::DrawCaption(HDC dc) const {
     } else {
         // The system's greyed text: a light copy one pixel down and right, grey on top.
         RECT lit = rc;
-        OffsetRect(&lit, 1, 1);
+        const int shift = fw::ScaleToDpi(1, dpi_);
+        OffsetRect(&lit, shift, shift);
         SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
         DrawTextW(dc, captionText_.c_str(), len, &lit, format);
         SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));

@@ -3,6 +3,8 @@
 #include "button/command_win32.h"
 
 #include "framework/adapters_win32.h"
+#include "framework/dpi_win32.h"
+#include "framework/scale.h"
 
 #include <cwchar>
 
@@ -32,8 +34,7 @@ int16_t HeldButtons(WPARAM wp) {
 
 }  // namespace
 
-CommandControl::CommandControl()
-    : twipsPerPixelX_(fw::win::TwipsPerPixelX()), twipsPerPixelY_(fw::win::TwipsPerPixelY()) {
+CommandControl::CommandControl() : dpi_(fw::win::SystemDpi()), twipsPerPixel_(fw::TwipsPerPixelAt(dpi_)) {
     core_ = std::make_unique<Command>(static_cast<FacePainter&>(*this), static_cast<CommandSite&>(*this));
 }
 
@@ -64,7 +65,8 @@ bool CommandControl::CreateStored(HWND parent, const StoredCommand& stored, int 
                                   const FontSpec& ambientFont, int id) {
     const HostExtent size = ExtentFromHimetric(stored.widthHimetric, stored.heightHimetric);
     const PropertyBag bag = BagFor(stored);
-    return Create(parent, x, y, size.widthPixels, size.heightPixels, bag, ambientFont, id);
+    return Create(parent, x, y, fw::ScaleToDpi(size.widthPixels, dpi_), fw::ScaleToDpi(size.heightPixels, dpi_), bag,
+                  ambientFont, id);
 }
 
 LRESULT CommandControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

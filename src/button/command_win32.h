@@ -40,9 +40,16 @@ public:
     bool Create(HWND parent, int x, int y, int width, int height, const PropertyBag& bag,
                 const FontSpec& ambientFont = DesignFont(), int id = 0);
     // Creates one of the instances the settings dialog stores: its bag and its extent
-    // (HIMETRIC, turned into whole pixels at 96 dpi, the dialog's layout unit).
+    // (HIMETRIC, turned into whole pixels at 96 dpi, the dialog's layout unit, then taken
+    // to the control's DPI as the dialog's other lengths are).
     bool CreateStored(HWND parent, const StoredCommand& stored, int x, int y,
                       const FontSpec& ambientFont = DesignFont(), int id = 0);
+
+    // The DPI the face is drawn at (the system's until a host says otherwise): twips per
+    // pixel, the state pictures drawn for it and the caption's font follow. Set before
+    // Create, or later to redraw at a new DPI (the host resizes the window).
+    void SetDpi(uint32_t dpi);
+    uint32_t dpi() const { return dpi_; }
 
     // The one method of the component: Normal state and the pointer watch started.
     void Initialize() { core_->Initialize(); }
@@ -64,9 +71,9 @@ public:
     const fw::win::RetainedPicture& Face() const { return face_; }
     const fw::win::RetainedPicture& Presented() const { return presented_; }
 
-    // The six state pictures from the program's resources, loaded once for every
-    // button; null when the picture is missing.
-    static const fw::win::RetainedPicture* StatePicture(FacePicture picture);
+    // The six state pictures drawn for the set of pictures a DPI uses, loaded once for
+    // every button; null when the picture is missing.
+    static const fw::win::RetainedPicture* StatePicture(FacePicture picture, uint32_t dpi = 96);
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -112,12 +119,15 @@ private:
     std::unique_ptr<Command> core_;
     fw::win::RetainedPicture face_;
     fw::win::RetainedPicture presented_;
-    int twipsPerPixelX_ = 15, twipsPerPixelY_ = 15;
+    uint32_t dpi_ = 96;
+    double twipsPerPixel_ = 15;  // at dpi_
     uint8_t backStyle_ = 1;
 
     // The caption label.
     std::wstring captionText_;
     HFONT captionFont_ = nullptr;
+    FontSpec captionFontSpec_;  // made again at a new DPI
+    bool hasCaptionFont_ = false;
     uint32_t captionColour_ = 0;  // red in the low byte, or a system colour index
     bool captionEnabled_ = true;
     double captionTop_ = 90, captionLeft_ = 0, captionWidth_ = 1635;

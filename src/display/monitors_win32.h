@@ -1,5 +1,5 @@
-// What the saver asks the system about its screens: the DPI awareness it declares, the
-// virtual screen its window covers, and the monitors with their DPI.
+// What the saver asks the system about its screens: the virtual screen its window covers,
+// and the monitors with their DPI (the awareness it declares first is fw::win's).
 #pragma once
 
 #include <vector>
@@ -7,10 +7,6 @@
 #include "display/screens.h"
 
 namespace display {
-
-// Saver mode only, before any window: the process works in the screens' real pixels,
-// per monitor where the system knows that, else at the system DPI.
-void DeclareDpiAware();
 
 // The rectangle that holds every monitor (it may start at negative coordinates).
 PixelRect VirtualScreen();

@@ -5,8 +5,9 @@
 namespace dialog {
 
 namespace {
-bool Contains(const ControlSpec& c, int x, int y) {
-    return x >= c.left && x < c.left + c.width && y >= c.top && y < c.top + c.height;
+bool Contains(const ControlSpec& c, int x, int y, uint32_t dpi) {
+    const fw::LayoutRect r = ScaledRect(c, dpi);
+    return x >= r.left && x < r.left + r.width && y >= r.top && y < r.top + r.height;
 }
 }  // namespace
 
@@ -53,26 +54,26 @@ bool IsWindowless(const ControlSpec& c) {
     return c.kind == ControlKind::Label || c.kind == ControlKind::Shape || c.kind == ControlKind::Image;
 }
 
-const ControlSpec* ClickableAt(ControlId parent, int x, int y) {
+const ControlSpec* ClickableAt(ControlId parent, int x, int y, uint32_t dpi) {
     for (const ControlSpec& c : Controls())
-        if (IsWindowless(c) && (c.flags & kClickable) && c.parentId == parent && Contains(c, x, y)) return &c;
+        if (IsWindowless(c) && (c.flags & kClickable) && c.parentId == parent && Contains(c, x, y, dpi)) return &c;
     return nullptr;
 }
 
-bool HandCursorAt(ControlId parent, int x, int y) {
+bool HandCursorAt(ControlId parent, int x, int y, uint32_t dpi) {
     for (const ControlSpec& c : Controls())
-        if (IsWindowless(c) && (c.flags & kHandCursor) && c.parentId == parent && Contains(c, x, y)) return true;
+        if (IsWindowless(c) && (c.flags & kHandCursor) && c.parentId == parent && Contains(c, x, y, dpi)) return true;
     return false;
 }
 
-const ControlSpec* ClickableAt(const char* parentName, int x, int y) {
+const ControlSpec* ClickableAt(const char* parentName, int x, int y, uint32_t dpi) {
     const auto parent = ParentNamed(parentName);
-    return parent ? ClickableAt(*parent, x, y) : nullptr;
+    return parent ? ClickableAt(*parent, x, y, dpi) : nullptr;
 }
 
-bool HandCursorAt(const char* parentName, int x, int y) {
+bool HandCursorAt(const char* parentName, int x, int y, uint32_t dpi) {
     const auto parent = ParentNamed(parentName);
-    return parent && HandCursorAt(*parent, x, y);
+    return parent && HandCursorAt(*parent, x, y, dpi);
 }
 
 TextColour LabelTextColour(const ControlSpec& c) {

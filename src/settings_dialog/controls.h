@@ -30,15 +30,15 @@ const ControlSpec* NextTabStop(const ControlSpec* from, bool forward,
 bool IsWindowless(const ControlSpec& c);
 
 // The clickable windowless control of `parent` at (x, y) in the parent's client
-// coordinates, or nullptr.
-const ControlSpec* ClickableAt(ControlId parent, int x, int y);
+// coordinates (pixels of a screen of `dpi`, where the controls stand scaled), or nullptr.
+const ControlSpec* ClickableAt(ControlId parent, int x, int y, uint32_t dpi = fw::kLayoutDpi);
 
 // True when the pointer over (x, y) of `parent` takes the pointing hand.
-bool HandCursorAt(ControlId parent, int x, int y);
+bool HandCursorAt(ControlId parent, int x, int y, uint32_t dpi = fw::kLayoutDpi);
 
 // The same, with the parent given by its designer's name (nullptr: the form).
-const ControlSpec* ClickableAt(const char* parentName, int x, int y);
-bool HandCursorAt(const char* parentName, int x, int y);
+const ControlSpec* ClickableAt(const char* parentName, int x, int y, uint32_t dpi = fw::kLayoutDpi);
+bool HandCursorAt(const char* parentName, int x, int y, uint32_t dpi = fw::kLayoutDpi);
 
 enum class TextColour { ButtonText, Black, White, WindowText };
 // The colour of a label's text: the system button-text colour unless the table says.

@@ -2,6 +2,7 @@
 
 #include "button/command.h"
 #include "framework/conversions.h"
+#include "framework/dpi_win32.h"
 #include "framework/window_win32.h"
 
 namespace dialog {
@@ -11,14 +12,12 @@ const std::wstring& DialogFontFace() {
     return face;
 }
 
-HFONT CreateDialogFont(bool underline) {
+HFONT CreateDialogFont(bool underline, uint32_t dpi) {
     // The labels use the form's font, the one its buttons take as their ambient font.
     const button::FontSpec font = button::DesignFont();
-    HDC dc = GetDC(nullptr);
-    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
+    if (dpi == 0) dpi = fw::win::SystemDpi();
     LOGFONTW lf{};
-    lf.lfHeight = fw::FontHeightFromPoints(font.sizePoints, dpi);
+    lf.lfHeight = fw::FontHeightFromPoints(font.sizePoints, static_cast<int32_t>(dpi));
     lf.lfWeight = font.weight;
     lf.lfUnderline = underline ? TRUE : FALSE;
     lf.lfCharSet = static_cast<BYTE>(font.charset);

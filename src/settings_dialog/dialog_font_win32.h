@@ -17,7 +17,8 @@ using fw::win::FontFaceInstalled;
 // The face the dialog uses, found once.
 const std::wstring& DialogFontFace();
 
-// A new font of the dialog's face and size; the caller deletes it.
-HFONT CreateDialogFont(bool underline);
+// A new font of the dialog's face and size, at `dpi` (0: the system's); the caller
+// deletes it.
+HFONT CreateDialogFont(bool underline, uint32_t dpi = 0);
 
 }  // namespace dialog

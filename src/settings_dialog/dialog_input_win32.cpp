@@ -8,10 +8,17 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 namespace dialog {
 namespace {
 
-RECT RectOf(const ControlSpec& c) { return RECT{c.left, c.top, c.left + c.width, c.top + c.height}; }
+RECT RectOf(const ControlSpec& c, uint32_t dpi) {
+    const fw::LayoutRect r = ScaledRect(c, dpi);
+    return RECT{r.left, r.top, r.left + r.width, r.top + r.height};
+}
 
 }  // namespace
 
@@ -90,6 +97,11 @@ std::optional<LRESULT> SettingsDialog::OnSurfaceMessage(Surface& surface, UINT m
     case WM_DESTROY:
         closed_ = true;
         return 0;
+    case WM_DPICHANGED:
+        // Moved to a monitor of another scale: laid out again at the new DPI, where the
+        // system suggests.
+        if (lp) OnDpiChanged(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return 0;
     case WM_ACTIVATE:
         // A plain window would take the focus itself on activation; the control that had
         // it gets it back instead.
@@ -150,7 +162,7 @@ void SettingsDialog::OnClick(ControlId control) {
 
 void SettingsDialog::Invalidate(const WindowlessControl& w, bool toRightEdge) {
     HWND parent = ParentOf(*w.control);
-    RECT rc = RectOf(*w.control);
+    RECT rc = RectOf(*w.control, dpi_);
     if (toRightEdge) {
         RECT client{};
         GetClientRect(parent, &client);

@@ -6,6 +6,8 @@
 #include "settings_dialog/dialog_win32.h"
 
 #include "framework/adapters_win32.h"
+#include "framework/dpi_win32.h"
+#include "framework/scale.h"
 #include "resource_ids.h"
 #include "settings_dialog/dialog_font_win32.h"
 #include "settings_dialog/dialog_window_win32.h"
@@ -22,6 +24,9 @@ constexpr wchar_t kFormClass[] = L"FlutteraSettings";
 constexpr wchar_t kPanelClass[] = L"FlutteraPanel";
 constexpr int kFirstControlId = 100;  // child id = kFirstControlId + place in the table
 constexpr int kTrackListShown = 8;    // entries the open track list shows at once
+// A fixed single frame with a title bar and the close box only.
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_WINDOWEDGE;
 
 // The closed track list takes its height from its font; the table's height is reached by
 // the height of the selection field. How the two relate differs between systems, so the
@@ -54,17 +59,9 @@ SettingsDialog::SettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hoo
       panel_(*this, ControlId::Panel) {
     for (const ControlSpec& c : Controls())
         if (IsWindowless(c)) windowless_.push_back({&c, fw::win::Widen(c.caption), nullptr});
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    texture_.FromResource(instance, IDB_TEXTURE);
-    optionOff_.FromResource(instance, IDB_OPTION_OFF);
-    optionOn_.FromResource(instance, IDB_OPTION_ON);
     if (auto* w = FindWindowless(ControlId::OptionOffPicture)) w->picture = &optionOff_;
     if (auto* w = FindWindowless(ControlId::OptionOnPicture)) w->picture = &optionOn_;
-    fonts_.normal = CreateDialogFont(false);
-    fonts_.underlined = CreateDialogFont(true);
-    icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_FLUTTERA), IMAGE_ICON, 32, 32, 0));
-    smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_FLUTTERA), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    HINSTANCE instance = GetModuleHandleW(nullptr);
     hand_ = static_cast<HCURSOR>(LoadImageW(instance, MAKEINTRESOURCEW(IDC_HAND_POINTER), IMAGE_CURSOR, 0, 0, 0));
 }
 
@@ -87,66 +84,146 @@ HWND SettingsDialog::ParentOf(const ControlSpec& c) const {
     return c.parentId == ControlId::Form ? form_.hwnd() : panel_.hwnd();
 }
 
+// --- The scale of the monitor the dialog stands on ---------------------------------------
+
+void SettingsDialog::LoadForDpi() {
+    // The pictures drawn for the screen's scale; a set that fails to load keeps the last.
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const int set = static_cast<int>(fw::PictureSetFor(dpi_)) * IDB_SCALED_SET_STEP;
+    texture_.FromResource(instance, IDB_TEXTURE + set);
+    optionOff_.FromResource(instance, IDB_OPTION_OFF + set);
+    optionOn_.FromResource(instance, IDB_OPTION_ON + set);
+    // The fonts at the screen's DPI; the track list takes the new one before the old goes.
+    const LabelFonts old = fonts_;
+    fonts_.normal = CreateDialogFont(false, dpi_);
+    fonts_.underlined = CreateDialogFont(true, dpi_);
+    if (trackList_) SendMessageW(trackList_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.normal), FALSE);
+    if (old.normal) DeleteObject(old.normal);
+    if (old.underlined) DeleteObject(old.underlined);
+    // The window's icons at the sizes the system shows at this DPI.
+    const HICON oldIcon = icon_, oldSmall = smallIcon_;
+    icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_FLUTTERA), IMAGE_ICON,
+                                          fw::win::SystemMetricForDpi(SM_CXICON, dpi_),
+                                          fw::win::SystemMetricForDpi(SM_CYICON, dpi_), 0));
+    smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_FLUTTERA), IMAGE_ICON,
+                                               fw::win::SystemMetricForDpi(SM_CXSMICON, dpi_),
+                                               fw::win::SystemMetricForDpi(SM_CYSMICON, dpi_), 0));
+    if (HWND form = form_.hwnd()) {
+        if (smallIcon_) SendMessageW(form, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+        if (icon_) SendMessageW(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    }
+    if (oldIcon) DestroyIcon(oldIcon);
+    if (oldSmall) DestroyIcon(oldSmall);
+}
+
+SIZE SettingsDialog::OuterSize() const {
+    RECT outer{0, 0, fw::ScaleToDpi(kClientWidth, dpi_), fw::ScaleToDpi(kClientHeight, dpi_)};
+    fw::win::AdjustWindowRectForDpi(outer, kFormStyle, kFormExStyle, dpi_);
+    return SIZE{outer.right - outer.left, outer.bottom - outer.top};
+}
+
+void SettingsDialog::HoldClientSize() {
+    // The form's client area may come out otherwise than asked (a taller caption, for
+    // one): the outer size is what makes the client 465 x 191 at 96 dpi, scaled at others.
+    const int width = fw::ScaleToDpi(kClientWidth, dpi_), height = fw::ScaleToDpi(kClientHeight, dpi_);
+    RECT client{};
+    GetClientRect(form_.hwnd(), &client);
+    if (client.right != width || client.bottom != height) {
+        RECT now{};
+        GetWindowRect(form_.hwnd(), &now);
+        SetWindowPos(form_.hwnd(), nullptr, 0, 0, now.right - now.left + width - client.right,
+                     now.bottom - now.top + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
 bool SettingsDialog::CreateWindows() {
-    // A fixed single frame with a title bar and the close box only; hidden until load
-    // has run.
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_WINDOWEDGE;
-    RECT outer{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&outer, style, FALSE, exStyle);
-    if (!form_.Create(kFormClass, exStyle, fw::win::Widen(startup::kDialogCaption).c_str(), style, 0, 0,
-                      outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                      LoadCursor(nullptr, IDC_ARROW), icon_))
+    // Laid out for the monitor it opens on, the primary one (load centres it there); hidden
+    // until load has run.
+    dpi_ = fw::win::DpiForMonitor(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+    LoadForDpi();
+    const SIZE outer = OuterSize();
+    if (!form_.Create(kFormClass, kFormExStyle, fw::win::Widen(startup::kDialogCaption).c_str(), kFormStyle, 0, 0,
+                      outer.cx, outer.cy, nullptr, nullptr, LoadCursor(nullptr, IDC_ARROW), icon_))
         return false;
     if (smallIcon_) SendMessageW(form_.hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
     if (icon_) SendMessageW(form_.hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    // The form's client area may come out otherwise than asked (a taller caption, for
-    // one): the outer size is what makes the client 465 x 191.
-    RECT client{};
-    GetClientRect(form_.hwnd(), &client);
-    if (client.right != kClientWidth || client.bottom != kClientHeight) {
-        RECT now{};
-        GetWindowRect(form_.hwnd(), &now);
-        SetWindowPos(form_.hwnd(), nullptr, 0, 0, now.right - now.left + kClientWidth - client.right,
-                     now.bottom - now.top + kClientHeight - client.bottom,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The system has the last word on the window's DPI.
+    const uint32_t windowDpi = fw::win::DpiForWindow(form_.hwnd());
+    if (windowDpi != dpi_) {
+        dpi_ = windowDpi;
+        LoadForDpi();
+        const SIZE size = OuterSize();
+        SetWindowPos(form_.hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    HoldClientSize();
     size_t place = 0;
     for (const ControlSpec& c : Controls()) CreateChild(c, place++);
     return true;
 }
 
+void SettingsDialog::PlaceChildren() {
+    for (const auto& [control, hwnd] : windows_) {
+        const fw::LayoutRect r = ScaledRect(*control, dpi_);
+        int height = r.height;
+        if (control->kind == ControlKind::ComboBox) height += kTrackListShown * fw::ScaleToDpi(16, dpi_) + 2;
+        if (button::CommandControl* b = button::CommandControl::FromWindow(hwnd)) b->SetDpi(dpi_);
+        SetWindowPos(hwnd, nullptr, r.left, r.top, r.width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (control->kind == ControlKind::ComboBox) HoldComboHeight(hwnd, r.height);
+    }
+}
+
+void SettingsDialog::OnDpiChanged(uint32_t dpi, const RECT& suggested) {
+    if (dpi == 0 || dpi == dpi_ || !form_.hwnd()) return;
+    dpi_ = dpi;
+    LoadForDpi();
+    // Where the system suggests, with the frame the scaled client area needs.
+    const SIZE outer = OuterSize();
+    const fw::Rect at = fw::WindowRectOnDpiChange({suggested.left, suggested.top, suggested.right, suggested.bottom},
+                                                  outer.cx, outer.cy);
+    SetWindowPos(form_.hwnd(), nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    HoldClientSize();
+    PlaceChildren();
+    // The panel papered again with the strip drawn for this scale; the gradient follows the
+    // form's new size.
+    if (const ControlSpec* panel = FindControl(ControlId::Panel)) TileTexture(panel_, *panel);
+    OnResize();
+    ShowIndicators();
+    RedrawWindow(form_.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
 void SettingsDialog::CreateChild(const ControlSpec& c, size_t place) {
     const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + place));
     HINSTANCE instance = GetModuleHandleW(nullptr);
+    const fw::LayoutRect r = ScaledRect(c, dpi_);
     HWND made = nullptr;
     switch (c.kind) {
     case ControlKind::PictureBox:
         // The texture strip's holder is never shown, so its picture is all it needs.
         if (c.flags & kHidden) return;
         if (panel_.Create(kPanelClass, WS_EX_CLIENTEDGE | WS_EX_NOPARENTNOTIFY, L"",
-                          WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP, c.left, c.top,
-                          c.width, c.height, ParentOf(c), id))
+                          WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP, r.left, r.top,
+                          r.width, r.height, ParentOf(c), id))
             made = panel_.hwnd();
         break;
     case ControlKind::ComboBox: {
         // The height asked for is the open list's; the closed box takes its height from
         // the font and is held to the table's below.
-        const int listHeight = c.height + kTrackListShown * 16 + 2;
+        const int listHeight = r.height + kTrackListShown * fw::ScaleToDpi(16, dpi_) + 2;
         made = CreateWindowExW(0, L"COMBOBOX", L"",
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-                               c.left, c.top, c.width, listHeight, ParentOf(c), id, instance, nullptr);
+                               r.left, r.top, r.width, listHeight, ParentOf(c), id, instance, nullptr);
         if (!made) break;
         SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.normal), FALSE);
-        HoldComboHeight(made, c.height);
+        HoldComboHeight(made, r.height);
         // With the current common controls the open list's height comes from this count.
         SendMessageW(made, CB_SETMINVISIBLE, kTrackListShown, 0);
         trackList_ = made;
         break;
     }
     case ControlKind::ScrollBar: {
-        made = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SBS_HORZ, c.left, c.top,
-                               c.width, c.height, ParentOf(c), id, instance, nullptr);
+        made = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | SBS_HORZ, r.left, r.top,
+                               r.width, r.height, ParentOf(c), id, instance, nullptr);
         if (!made) break;
         SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_POS | SIF_PAGE, kPetalMin, kPetalMax, 0, kPetalBarStart, 0};
         SetScrollInfo(made, SB_CTL, &si, TRUE);
@@ -160,7 +237,8 @@ void SettingsDialog::CreateChild(const ControlSpec& c, size_t place) {
         button::CommandControl& b = buttons_[buttonsMade_];
         const button::StoredCommand& data = stored[buttonsMade_++];
         b.SetOnClick([this, id = c.id] { OnClick(id); });
-        if (b.CreateStored(ParentOf(c), data, c.left, c.top, button::DesignFont(),
+        b.SetDpi(dpi_);
+        if (b.CreateStored(ParentOf(c), data, r.left, r.top, button::DesignFont(),
                            kFirstControlId + static_cast<int>(place)))
             made = b.hwnd();
         break;
@@ -223,7 +301,8 @@ void SettingsDialog::InitButtons() {
 void SettingsDialog::TileTexture(Surface& target, const ControlSpec& targetSpec) {
     if (!target.SizePicture(GetSysColor(COLOR_BTNFACE)) || !texture_.dc()) return;
     const int w = texture_.width(), h = texture_.height();
-    for (const fw::Point& at : TilePositions(w, h, targetSpec.width, targetSpec.height))
+    const fw::LayoutRect scaled = ScaledRect(targetSpec, dpi_);
+    for (const fw::Point& at : TilePositions(w, h, scaled.width, scaled.height))
         if (!BitBlt(target.picture().dc(), at.x, at.y, w, h, texture_.dc(), 0, 0, SRCCOPY)) return;
     InvalidateRect(target.hwnd(), nullptr, FALSE);
 }

@@ -33,16 +33,24 @@ public:
     // SurfaceHost.
     std::optional<LRESULT> OnSurfaceMessage(Surface& surface, UINT msg, WPARAM wp, LPARAM lp) override;
     void DrawWindowless(HDC dc, ControlId parent) const override {
-        dialog::DrawWindowless(dc, windowless_, parent, fonts_);
+        dialog::DrawWindowless(dc, windowless_, parent, fonts_, dpi_);
     }
     void OnWindowlessClick(const ControlSpec& c) override { OnClick(c.id); }
     bool Busy() const override { return busy_; }
     HCURSOR HandCursor() const override { return hand_; }
+    uint32_t Dpi() const override { return dpi_; }
 
 private:
     bool CreateWindows();
     void CreateChild(const ControlSpec& c, size_t place);
     HWND ParentOf(const ControlSpec& c) const;
+    // What depends on the DPI: the fonts, the pictures and icons drawn for it, the frame
+    // around the scaled client area; and every control's place and size.
+    void LoadForDpi();
+    SIZE OuterSize() const;
+    void HoldClientSize();
+    void PlaceChildren();
+    void OnDpiChanged(uint32_t dpi, const RECT& suggested);
     void Load();
     void InitButtons();
     void TileTexture(Surface& target, const ControlSpec& targetSpec);
@@ -83,6 +91,7 @@ private:
     fw::win::RetainedPicture optionOff_;
     fw::win::RetainedPicture optionOn_;
 
+    uint32_t dpi_ = 96;  // of the monitor the dialog stands on
     LabelFonts fonts_;
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;

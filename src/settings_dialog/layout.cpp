@@ -90,6 +90,10 @@ std::optional<int16_t> OptionMusicKind(ControlId id) {
     }
 }
 
+fw::LayoutRect ScaledRect(const ControlSpec& c, uint32_t dpi) {
+    return fw::ScaleRect({c.left, c.top, c.width, c.height}, dpi);
+}
+
 std::string FullName(const ControlSpec& c) {
     std::string name = c.name;
     if (c.index != kNoIndex) name += "(" + std::to_string(c.index) + ")";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/ports.h"
+#include "framework/scale.h"
 #include "music/music_kind.h"
 
 #include <cstdint>
@@ -100,6 +101,9 @@ std::optional<ControlId> ParentNamed(const char* name);
 // The music kind an option stands for (its indicator or its caption, in a row); empty
 // for every other control.
 std::optional<int16_t> OptionMusicKind(ControlId id);
+
+// The control's place and size on a screen of `dpi`: the table's 96-dpi rectangle scaled.
+fw::LayoutRect ScaledRect(const ControlSpec& c, uint32_t dpi);
 
 // "Img_BGM(1)" for grouped controls, the plain name otherwise.
 std::string FullName(const ControlSpec& c);

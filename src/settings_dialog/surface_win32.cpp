@@ -8,12 +8,28 @@ namespace dialog {
 
 namespace {
 
-void DrawLabel(HDC dc, const WindowlessControl& w, const LabelFonts& fonts) {
+RECT PixelRect(const ControlSpec& c, uint32_t dpi) {
+    const fw::LayoutRect r = ScaledRect(c, dpi);
+    return RECT{r.left, r.top, r.left + r.width, r.top + r.height};
+}
+
+// An outline `width` pixels wide inside `rc`, as a one-pixel pen or frame draws it at 96 dpi.
+void Outline(HDC dc, const RECT& rc, int width, HBRUSH brush) {
+    const RECT sides[] = {{rc.left, rc.top, rc.right, rc.top + width},
+                          {rc.left, rc.bottom - width, rc.right, rc.bottom},
+                          {rc.left, rc.top + width, rc.left + width, rc.bottom - width},
+                          {rc.right - width, rc.top + width, rc.right, rc.bottom - width}};
+    for (const RECT& side : sides)
+        if (side.right > side.left && side.bottom > side.top) FillRect(dc, &side, brush);
+}
+
+void DrawLabel(HDC dc, const WindowlessControl& w, const LabelFonts& fonts, uint32_t dpi) {
     const ControlSpec& c = *w.control;
-    RECT rc{c.left, c.top, c.left + c.width, c.top + c.height};
+    RECT rc = PixelRect(c, dpi);
     if (c.flags & kBorder) {
-        FrameRect(dc, &rc, GetSysColorBrush(COLOR_WINDOWFRAME));
-        InflateRect(&rc, -1, -1);
+        const int line = fw::ScaleToDpi(1, dpi);
+        Outline(dc, rc, line, GetSysColorBrush(COLOR_WINDOWFRAME));
+        InflateRect(&rc, -line, -line);
     }
     if (w.text.empty()) return;
     COLORREF colour = GetSysColor(COLOR_BTNTEXT);
@@ -40,28 +56,26 @@ void DrawLabel(HDC dc, const WindowlessControl& w, const LabelFonts& fonts) {
 }  // namespace
 
 void DrawWindowless(HDC dc, const std::vector<WindowlessControl>& controls, ControlId parent,
-                    const LabelFonts& fonts) {
+                    const LabelFonts& fonts, uint32_t dpi) {
     for (const WindowlessControl& w : controls) {
         const ControlSpec& c = *w.control;
         if (c.parentId != parent || (c.flags & kHidden)) continue;
+        const RECT rc = PixelRect(c, dpi);
         switch (c.kind) {
         case ControlKind::Image:
+            // The picture is drawn for the screen's scale; it is shown at its own size.
             if (w.picture && w.picture->dc())
-                BitBlt(dc, c.left, c.top, std::min(c.width, w.picture->width()),
-                       std::min(c.height, w.picture->height()), w.picture->dc(), 0, 0, SRCCOPY);
+                BitBlt(dc, rc.left, rc.top, std::min<int>(rc.right - rc.left, w.picture->width()),
+                       std::min<int>(rc.bottom - rc.top, w.picture->height()), w.picture->dc(), 0, 0, SRCCOPY);
             break;
         case ControlKind::Shape: {
-            HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT));
-            HGDIOBJ oldPen = SelectObject(dc, pen);
-            HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-            Rectangle(dc, c.left, c.top, c.left + c.width, c.top + c.height);
-            SelectObject(dc, oldBrush);
-            SelectObject(dc, oldPen);
-            DeleteObject(pen);
+            HBRUSH brush = CreateSolidBrush(GetSysColor(COLOR_WINDOWTEXT));
+            Outline(dc, rc, fw::ScaleToDpi(1, dpi), brush);
+            DeleteObject(brush);
             break;
         }
         case ControlKind::Label:
-            DrawLabel(dc, w, fonts);
+            DrawLabel(dc, w, fonts, dpi);
             break;
         default:
             break;
@@ -111,7 +125,7 @@ void Surface::OnPaint() {
 void Surface::OnButtonDown(int x, int y) {
     // A picture box takes the focus when clicked, whatever lies on it.
     if (id_ != ControlId::Form) SetFocus(hwnd());
-    pressed_ = ClickableAt(id_, x, y);
+    pressed_ = ClickableAt(id_, x, y, host_.Dpi());
     if (pressed_) SetCapture(hwnd());
 }
 
@@ -121,7 +135,7 @@ void Surface::OnButtonUp(int x, int y) {
     if (!pressed) return;
     if (GetCapture() == hwnd()) ReleaseCapture();
     // A click is a press and a release on the same control.
-    if (ClickableAt(id_, x, y) == pressed) host_.OnWindowlessClick(*pressed);
+    if (ClickableAt(id_, x, y, host_.Dpi()) == pressed) host_.OnWindowlessClick(*pressed);
 }
 
 bool Surface::OnSetCursor(LPARAM lp) {
@@ -134,7 +148,7 @@ bool Surface::OnSetCursor(LPARAM lp) {
     GetCursorPos(&at);
     ScreenToClient(hwnd(), &at);
     HCURSOR hand = host_.HandCursor();
-    SetCursor(hand && HandCursorAt(id_, at.x, at.y) ? hand : LoadCursor(nullptr, IDC_ARROW));
+    SetCursor(hand && HandCursorAt(id_, at.x, at.y, host_.Dpi()) ? hand : LoadCursor(nullptr, IDC_ARROW));
     return true;
 }
 

@@ -27,15 +27,16 @@ struct LabelFonts {
     HFONT underlined = nullptr;
 };
 
-// Draws the windowless controls whose parent is `parent`, in table order: images at
-// their natural size, shapes as one-pixel outlines in the window-text colour, labels
-// with their text over whatever lies behind them.
+// Draws the windowless controls whose parent is `parent`, in table order, each at its
+// place on a screen of `dpi` (the fonts made for it): images at their natural size,
+// shapes as outlines in the window-text colour one 96-dpi pixel wide, labels with their
+// text over whatever lies behind them.
 void DrawWindowless(HDC dc, const std::vector<WindowlessControl>& controls, ControlId parent,
-                    const LabelFonts& fonts);
+                    const LabelFonts& fonts, uint32_t dpi = fw::kLayoutDpi);
 // The same, with the parent given by its designer's name (nullptr: the form).
 inline void DrawWindowless(HDC dc, const std::vector<WindowlessControl>& controls, const char* parentName,
-                           const LabelFonts& fonts) {
-    if (const auto parent = ParentNamed(parentName)) DrawWindowless(dc, controls, *parent, fonts);
+                           const LabelFonts& fonts, uint32_t dpi = fw::kLayoutDpi) {
+    if (const auto parent = ParentNamed(parentName)) DrawWindowless(dc, controls, *parent, fonts, dpi);
 }
 
 class Surface;
@@ -49,6 +50,8 @@ public:
     // True while the hourglass stands for the whole dialog.
     virtual bool Busy() const = 0;
     virtual HCURSOR HandCursor() const = 0;
+    // The DPI the controls are laid out at.
+    virtual uint32_t Dpi() const = 0;
     // Every other message of the surface; empty to leave it to the system.
     virtual std::optional<LRESULT> OnSurfaceMessage(Surface& surface, UINT msg, WPARAM wp, LPARAM lp) = 0;
 };
