@@ -46,7 +46,7 @@ printf '[Section]\r\n花びらの数= 300\r\nBGM区分= 2\r\nBGMﾘﾋﾟｰﾄ=
 xdotool mousemove 5 5
 (cd "$dir" && LC_ALL=ja_JP.UTF-8 "$wine" explorer /desktop=shot,${desk_w}x${desk_h} 'C:\Fluttera\Fluttera.scr' /c \
   >/dev/null 2>&1 &)
-sleep 8
+sleep $((8 * dpi / 96))
 mkdir -p "$(dirname "$out")"
 if [ "$dpi" = 96 ]; then
   # The dialog is 471 x 216 with its frame, placed by the program in the 800 x 600 desktop.
@@ -54,6 +54,7 @@ if [ "$dpi" = 96 ]; then
 else
   # The frame's size at other scales is the system's: the desktop around the dialog is
   # trimmed away.
-  import -window root -crop "${desk_w}x${desk_h}+0+0" +repage -trim +repage "$out"
+  import -window root -crop "${desk_w}x${desk_h}+0+0" +repage "$work/full.png"
+  convert "$work/full.png" -trim +repage "$out"
 fi
 echo "$out"
