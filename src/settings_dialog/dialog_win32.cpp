@@ -176,13 +176,20 @@ void SettingsDialog::OnDpiChanged(uint32_t dpi, const RECT& suggested) {
     if (dpi == 0 || dpi == dpi_ || !form_.hwnd()) return;
     dpi_ = dpi;
     LoadForDpi();
-    // Where the system suggests, with the frame the scaled client area needs.
+    // Where the system suggests, with the frame the scaled client area needs; centred
+    // again once the frame has its final size, which the system may make otherwise.
+    const fw::Rect wanted{suggested.left, suggested.top, suggested.right, suggested.bottom};
     const SIZE outer = OuterSize();
-    const fw::Rect at = fw::WindowRectOnDpiChange({suggested.left, suggested.top, suggested.right, suggested.bottom},
-                                                  outer.cx, outer.cy);
+    const fw::Rect at = fw::WindowRectOnDpiChange(wanted, outer.cx, outer.cy);
     SetWindowPos(form_.hwnd(), nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     HoldClientSize();
+    RECT now{};
+    if (GetWindowRect(form_.hwnd(), &now)) {
+        const fw::Rect placed = fw::WindowRectOnDpiChange(wanted, now.right - now.left, now.bottom - now.top);
+        if (placed.left != now.left || placed.top != now.top)
+            SetWindowPos(form_.hwnd(), nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     PlaceChildren();
     // The panel papered again with the strip drawn for this scale; the gradient follows the
     // form's new size.

@@ -1,14 +1,16 @@
-"""The settings dialog at 100, 150 and 200 %: with Wine at 96, 144 and 192 dpi (LogPixels)
-every control stands at its 96-dpi place and size times the scale (within a pixel), every
-text lies inside its control as its own font draws it, and the buttons' faces are framed by
-the pictures drawn for that scale. The screenshots compared are saved beside the program
-under test (e2e-shots/dialog-scale-DPI.png and a crop of the dialog)."""
+"""The settings dialog at 100, 150 and 200 %: with Wine at 96, 144 and 192 dpi (LogPixels),
+and moved from a 96-dpi to a 192-dpi monitor (WM_DPICHANGED, sent by a small tool since
+Wine shows one monitor), every control stands at its 96-dpi place and size times the scale
+(within a pixel), every text fits as its own font draws it, and the buttons' faces are
+framed by the pictures drawn for that scale. The screenshots compared are saved beside the
+program under test (e2e-shots/dialog-scale-DPI.png and a crop of the client area)."""
 import math
 import os
 import unittest
 
-from dialog_driver import ASSETS, DialogDriver, settings_file
-from harness import read_picture
+from dialog_driver import ASSETS, DIALOG, DialogDriver, settings_file
+from harness import read_picture, wait_until
+from shared import tool_path
 
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 BUTTON_ASSETS = os.path.join(os.path.dirname(ASSETS), "button")
@@ -53,6 +55,7 @@ def differs(a, b, tolerance=24):
 
 class DialogAtScale(DialogDriver, unittest.TestCase):
     LOCALE = "ja"
+    maxDiff = None
 
     def setUp(self):
         super().setUp()
@@ -95,16 +98,35 @@ class DialogAtScale(DialogDriver, unittest.TestCase):
         return self.texture.pixel(x % self.texture.width, y % self.texture.height)
 
     # -- opening at a DPI -----------------------------------------------------------------------
-    def open_at(self, dpi):
-        self.dpi = dpi
+    def open_at(self, dpi, moved_from=None):
+        """The dialog at `dpi`: opened on a screen of that DPI, or opened at `moved_from` and
+        then told it now stands on a monitor of `dpi`, with a suggested rectangle of the old
+        one scaled about its centre."""
+        self.dpi = moved_from or dpi
         self.s.kill_wine_programs()
-        r = self.s.run_wine("reg", "add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
+        r = self.s.run_wine("reg", "add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(self.dpi),
+                            "/f")
         self.assertEqual(r.returncode, 0, r.stderr)
         self.s.kill_wine_programs()
-        self.texture = read_picture(os.path.join(ASSETS, f"texture{SUFFIX[dpi]}.bmp"))
+        self.texture = read_picture(os.path.join(ASSETS, f"texture{SUFFIX[self.dpi]}.bmp"))
         self.open_dialog(settings_file(300, 1, 0, self.music_file("sakura.mp3")))
+        if moved_from:
+            g = self.s.window_geometry(self.wid)
+            k = dpi / moved_from
+            cx, cy, w, h = g["X"] + g["WIDTH"] / 2, g["Y"] + g["HEIGHT"] / 2, g["WIDTH"] * k, g["HEIGHT"] * k
+            suggested = (round(cx - w / 2), round(cy - h / 2), round(cx + w / 2), round(cy + h / 2))
+            tool = self.s.start_program(tool_path("dpi_change.exe"), DIALOG, str(dpi), *map(str, suggested))
+            self.assertEqual(tool.wait(timeout=60), 0, "dpi_change.exe failed")
+            self.dpi = dpi
+            self.texture = read_picture(os.path.join(ASSETS, f"texture{SUFFIX[dpi]}.bmp"))
+            self.assertTrue(wait_until(self.placed_and_painted), f"not laid out again at {dpi} dpi")
+            # Where the system suggested: the same centre, the frame's own size.
+            g = self.s.window_geometry(self.wid)
+            for at, size, lo, hi in ((g["X"], g["WIDTH"], suggested[0], suggested[2]),
+                                     (g["Y"], g["HEIGHT"], suggested[1], suggested[3])):
+                self.assertLessEqual(abs(2 * at + size - lo - hi), 2, f"moved to {g}, suggested {suggested}")
         shot = self.s.screenshot()
-        name = os.path.join(self.shots, f"dialog-scale-{dpi}")
+        name = os.path.join(self.shots, f"dialog-scale-{dpi}" + (f"-from-{moved_from}" if moved_from else ""))
         self.s.save_png(name + ".png")
         w, h = self.client()
         self.s.x("convert", name + ".png", "-crop", f"{w + 2}x{h + 2}+{self.origin[0] - 1}+{self.origin[1] - 1}",
@@ -197,12 +219,12 @@ class DialogAtScale(DialogDriver, unittest.TestCase):
     # -- the test ----------------------------------------------------------------------------------
     def test_layout_text_and_faces_at_each_scale(self):
         self.sizes96 = {}
-        for dpi in (96, 144, 192):
-            with self.subTest(dpi=dpi):
-                self.check_scale(dpi)
+        for dpi, moved_from in ((96, None), (144, None), (192, None), (192, 96)):
+            with self.subTest(dpi=dpi, moved_from=moved_from):
+                self.check_scale(dpi, moved_from)
 
-    def check_scale(self, dpi):
-        shot = self.open_at(dpi)
+    def check_scale(self, dpi, moved_from):
+        shot = self.open_at(dpi, moved_from)
         worst, tightest, problems, overflows = 0, None, [], []
 
         # The client area: the gradient runs exactly to the scaled size, the frame after it.
