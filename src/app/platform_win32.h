@@ -4,7 +4,7 @@
 
 #include "framework/adapters_win32.h"
 #include "saver/saver_window_win32.h"
-#include "startup/hooks.h"
+#include "startup/system_effects.h"
 #include "startup/saver_main.h"
 
 namespace app {

@@ -106,21 +106,4 @@ void Step(PetalTable& table, const Surface& surface, fw::RandomSource& random,
     }
 }
 
-std::optional<SpriteBlit> ClipSprite(const SpriteDraw& draw, int32_t surfaceWidth, int32_t surfaceHeight) {
-    // 64-bit so a draw near the ends of the int range cannot overflow.
-    const int64_t left = std::max<int64_t>(draw.x, 0);
-    const int64_t top = std::max<int64_t>(draw.y, 0);
-    const int64_t right = std::min<int64_t>(int64_t{draw.x} + kSpriteSize, surfaceWidth);
-    const int64_t bottom = std::min<int64_t>(int64_t{draw.y} + kSpriteSize, surfaceHeight);
-    if (left >= right || top >= bottom) return std::nullopt;
-    SpriteBlit b;
-    b.dstX = static_cast<int32_t>(left);
-    b.dstY = static_cast<int32_t>(top);
-    b.srcX = static_cast<int32_t>(left - draw.x);
-    b.srcY = static_cast<int32_t>(top - draw.y);
-    b.width = static_cast<int32_t>(right - left);
-    b.height = static_cast<int32_t>(bottom - top);
-    return b;
-}
-
 }  // namespace petals

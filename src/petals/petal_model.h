@@ -85,19 +85,4 @@ float PetalX(const PetalRow& petal, int32_t outerWidth);
 // Makes `draws` large enough for every pass over `table`.
 void ReserveDraws(const PetalTable& table, std::vector<SpriteDraw>& draws);
 
-// The visible part of a 16 x 16 sprite drawn at (draw.x, draw.y) on a width x height
-// surface: where to read in the sprite, where to write on the surface, and how much.
-struct SpriteBlit {
-    int32_t srcX = 0, srcY = 0;
-    int32_t dstX = 0, dstY = 0;
-    int32_t width = 0, height = 0;
-    bool operator==(const SpriteBlit& o) const {
-        return srcX == o.srcX && srcY == o.srcY && dstX == o.dstX && dstY == o.dstY &&
-               width == o.width && height == o.height;
-    }
-};
-
-// Empty when nothing of the sprite lies on the surface. Sprites are clipped, never wrapped.
-std::optional<SpriteBlit> ClipSprite(const SpriteDraw& draw, int32_t surfaceWidth, int32_t surfaceHeight);
-
 }  // namespace petals

@@ -5,7 +5,7 @@
 #include "framework/ports.h"
 #include "music/bgm.h"
 #include "music/saver_music.h"
-#include "startup/hooks.h"
+#include "startup/system_effects.h"
 #include "startup/settings.h"
 
 #include <string>

@@ -6,6 +6,8 @@
 
 namespace saver {
 
+using namespace petals;  // the engine this front end draws with
+
 bool LoadFrames(HINSTANCE instance, int maskId, int spriteId, int32_t size, SpriteFrames& frames) {
     frames = SpriteFrames(kSpriteFrames, size);
     bool all = true;

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 namespace saver {
+
+using namespace petals;  // the engine this front end draws with
 namespace {
 
 // Functions newer than the oldest system the program runs on are looked up at run time,

@@ -9,7 +9,7 @@
 
 #include "framework/ports.h"
 #include "petals/compositor.h"
-#include "startup/hooks.h"
+#include "startup/system_effects.h"
 #include "startup/settings.h"
 
 namespace saver {

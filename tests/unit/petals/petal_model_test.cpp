@@ -9,7 +9,6 @@ namespace {
 
 using petals::PetalRow;
 using petals::PetalTable;
-using petals::SpriteBlit;
 using petals::SpriteDraw;
 using petals::Surface;
 
@@ -334,31 +333,6 @@ TEST(Draws, APassAllocatesNothing) {
         ASSERT_EQ(draws.capacity(), capacity);
     }
     EXPECT_GT(most, 100u);  // the buffer was really used
-}
-
-TEST(ClipSprite, KeepsTheVisiblePartOnly) {
-    struct Case { SpriteDraw d; bool visible; SpriteBlit b; } cases[] = {
-        {{10, 20, 0}, true, {0, 0, 10, 20, 16, 16}},
-        {{0, 0, 0}, true, {0, 0, 0, 0, 16, 16}},
-        {{-5, 0, 0}, true, {5, 0, 0, 0, 11, 16}},
-        {{0, -10, 0}, true, {0, 10, 0, 0, 16, 6}},   // just respawned: lower 6 rows
-        {{310, 90, 0}, true, {0, 0, 310, 90, 10, 10}},
-        {{-15, -15, 0}, true, {15, 15, 0, 0, 1, 1}},
-        {{-16, 0, 0}, false, {}},
-        {{320, 0, 0}, false, {}},
-        {{0, 100, 0}, false, {}},
-        {{0, -16, 0}, false, {}},
-        {{2147483647, 0, 0}, false, {}},
-        {{-2147483647 - 1, 0, 0}, false, {}},
-    };
-    for (const auto& c : cases) {
-        const auto b = petals::ClipSprite(c.d, 320, 100);
-        ASSERT_EQ(b.has_value(), c.visible) << c.d.x << "," << c.d.y;
-        if (b) {
-            EXPECT_EQ(*b, c.b) << c.d.x << "," << c.d.y;
-        }
-    }
-    EXPECT_FALSE(petals::ClipSprite({0, 0, 0}, 0, 0).has_value());
 }
 
 }  // namespace

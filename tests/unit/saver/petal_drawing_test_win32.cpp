@@ -5,6 +5,7 @@
 #include "petals/compositor.h"
 #include "saver/frames_win32.h"
 #include "petals/petal_model.h"
+#include "region_present_win32.h"
 #include "saver/present_win32.h"
 #include "framework/window_win32.h"
 #include "resource_ids.h"
@@ -87,7 +88,7 @@ TEST(PetalDrawing, IncrementalPassesLeaveTheBufferAndTheScreenAsFullCopiesWould)
     SetInitialValues(petals, surface, random);
     std::vector<SpriteDraw> draws;
     Compositor compositor;
-    Presenter presenter;
+    bench::RegionPresenter region;
     int left = 0, right = 0, top = 0, bottom = 0;
     for (int pass = 0; pass < 3000; ++pass) {
         Step(petals, surface, random, draws);
@@ -103,10 +104,11 @@ TEST(PetalDrawing, IncrementalPassesLeaveTheBufferAndTheScreenAsFullCopiesWould)
         // The new one, with each way of joining and presenting rectangles in turn, and the
         // whole buffer once in a while (as after the window was spoiled).
         compositor.SetRectCost(pass % 3 == 0 ? 0 : pass % 3 == 1 ? 256 : int64_t{1} << 40);
-        presenter.SetMode(pass % 2 ? Presenter::Mode::Region : Presenter::Mode::Rects);
         if (pass % 997 == 500) compositor.InvalidateAll();
         GdiFlush();
-        presenter.Present(screen.dc(), back.dc(), compositor.Pass(ViewOf(snapshot), ViewOf(back), frames, draws));
+        const std::vector<PixelRect>& changed = compositor.Pass(ViewOf(snapshot), ViewOf(back), frames, draws);
+        if (pass % 2) region.Present(screen.dc(), back.dc(), changed);
+        else PresentRects(screen.dc(), back.dc(), changed);
         ASSERT_TRUE(Same(back, full)) << "back buffer differs after pass " << pass;
         ASSERT_TRUE(Same(screen, full)) << "screen differs after pass " << pass;
     }

@@ -1,4 +1,4 @@
-#include "startup/hooks.h"
+#include "startup/system_effects.h"
 
 #include "framework/conversions.h"
 
