@@ -5,26 +5,31 @@
 # desktop grows by the same scale.
 #   scripts/screenshot-dialog.sh [--dpi N] [build/win64/Fluttera.scr] [docs/settings-dialog.png]
 set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+export PYTHONPATH=$root/tests${PYTHONPATH:+:$PYTHONPATH}
+args=("$@")
 dpi=96
 if [ "${1:-}" = "--dpi" ]; then
   dpi=${2:?--dpi takes a number}
   shift 2
 fi
 case $dpi in '' | *[!0-9]*) echo "--dpi takes a whole number, not '$dpi'" >&2; exit 2 ;; esac
+desk_w=$((800 * dpi / 96)) desk_h=$((600 * dpi / 96))
+if [ -z "${FLUTTERA_OWN_XVFB:-}" ]; then  # run again on an X server of its own
+  exec env FLUTTERA_OWN_XVFB=1 python3 -m fluttera_test.xvfb --size $((desk_w + 224))x$((desk_h + 168)) -- \
+    bash "$0" "${args[@]}"
+fi
 scr=$(realpath "${1:-build/win64/Fluttera.scr}")
 out=$(realpath -m "${2:-docs/settings-dialog.png}")
-desk_w=$((800 * dpi / 96)) desk_h=$((600 * dpi / 96))
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver64
+. "$root/scripts/wine-env.sh"
+fluttera_wine_for win64
+fluttera_quiet_wine
+wine=$FLUTTERA_WINE
+wineserver=$FLUTTERA_WINESERVER
 
 work=$(mktemp -d /tmp/fluttera-shot-XXXXXX)
-n=140
-while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-export DISPLAY=:$n WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
-Xvfb "$DISPLAY" -screen 0 $((desk_w + 224))x$((desk_h + 168))x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap '"$wineserver" -k >/dev/null 2>&1 || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-sleep 1
+export WINEPREFIX=$work/prefix
+trap '"$wineserver" -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
 "$wine" wineboot -i >/dev/null 2>&1
 "$wineserver" -w

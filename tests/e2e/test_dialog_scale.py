@@ -8,9 +8,11 @@ import math
 import os
 import unittest
 
-from dialog_driver import ASSETS, DIALOG, DialogDriver, settings_file
-from harness import read_picture, wait_until
-from shared import tool_path
+from fluttera_test.pictures import read_picture
+from fluttera_test.session import wait_until
+
+from .dialog_driver import ASSETS, DIALOG, DialogDriver, settings_file
+from .shared import tool_path
 
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 BUTTON_ASSETS = os.path.join(os.path.dirname(ASSETS), "button")
