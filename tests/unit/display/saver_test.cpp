@@ -167,4 +167,40 @@ TEST(SaverMusic, ExitStopsAMusicFileByItsEnding) {
     EXPECT_EQ(wav.media.SoundCalls()[0].flags, 0u);
 }
 
+TEST(SaverMusic, AMusicFileLostWhilePlayingLeavesThePetalsToTheNextKey) {
+    Saver s;
+    s.settings.MusicKind = 2;
+    s.settings.MusicFile = "C:\\m\\track.mp3";
+    s.media.AddFile(s.settings.MusicFile, 3000);
+    auto c = s.Make();
+    c.StartMusic();
+    c.SetRunning(true);
+    s.media.Advance(1000);
+    c.OnTimer1();
+    ASSERT_TRUE(s.media.FilePlaying("MP3Play"));
+
+    // Deleted (or its medium gone) while it plays: the music stops, every second the timer
+    // tries again and is refused, and nothing else happens: no message, no end.
+    s.media.LoseFile(s.settings.MusicFile);
+    s.sys.calls.clear();
+    s.media.ClearLog();
+    for (int tick = 0; tick < 5; ++tick) {
+        s.media.Advance(1000);
+        c.OnTimer1();
+    }
+    EXPECT_TRUE(c.Running());
+    EXPECT_TRUE(s.window.timer1);
+    EXPECT_EQ(s.sys.calls, V{});
+    EXPECT_EQ(s.media.Commands().size(), 15u);  // status, stop, play from 0: five times
+    EXPECT_EQ(s.media.Log().back().code, music::sim::code::kFileRead);
+
+    // A key ends it as always.
+    s.sys.calls.clear();
+    s.media.ClearLog();
+    c.OnKeyDown('A');
+    EXPECT_EQ(s.media.Commands(), (V{"stop MP3Play", "close MP3Play"}));
+    EXPECT_EQ(V(s.sys.calls.end() - std::min<size_t>(2, s.sys.calls.size()), s.sys.calls.end()), (V{"Unload", "End"}));
+    EXPECT_FALSE(c.Running());
+}
+
 }  // namespace
