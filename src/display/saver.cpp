@@ -27,6 +27,10 @@ void SaverController::OnKeyDown(int32_t keyCode) {
 
 void SaverController::OnClick() { EndSaver(); }
 
+void SaverController::OnDisplayChange(const std::vector<Monitor>& laidOut, const std::vector<Monitor>& now) {
+    if (!SameMonitors(laidOut, now)) EndSaver();
+}
+
 void SaverController::EndSaver() {
     // The CD is closed only while its timer still runs; a failed poll left it alone.
     bool timer2 = window_.Timer2Enabled();

@@ -113,6 +113,7 @@ private:
     music::Bgm bgm_;
     SaverController controller_;
     std::optional<Screens> screens_;  // a petal table per monitor, each at its own scale
+    std::vector<Monitor> monitors_;   // the monitors the saver was laid out over
     fw::Lcg24Random random_;
     fw::win::RetainedPicture master_;  // the desktop snapshot
     fw::win::RetainedPicture back_;    // the back buffer of Display
@@ -158,6 +159,9 @@ LRESULT SaverWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_CLOSE:  // closed from outside: end as on a key, music and flags included
         controller_.EndSaver();
+        return 0;
+    case WM_DISPLAYCHANGE:  // ends the saver unless every monitor is as it was
+        controller_.OnDisplayChange(monitors_, ListMonitors());
         return 0;
     case WM_ERASEBKGND:
         return 1;
@@ -208,13 +212,14 @@ void SaverWindow::Load() {
         controller_.EndWithoutWindow();
     Mark("windows");
     // A petal table of rows 0 to PetalCount for each monitor, at its own scale.
-    screens_.emplace(ListMonitors(),
+    monitors_ = ListMonitors();
+    screens_.emplace(monitors_,
                      PixelRect{virtual_.left, virtual_.top, virtual_.left + width_, virtual_.top + height_},
                      settings_.PetalCount);
     compositor_.Reserve(screens_->Rows());
     // The desktop snapshot, taken before the window is ever shown, and the back buffer.
-    master_.Create(width_, height_);
-    back_.Create(width_, height_);
+    // Without them (no memory for pictures of the screen's size) nothing could be drawn.
+    if (!master_.Create(width_, height_) || !back_.Create(width_, height_)) controller_.EndWithoutWindow();
     TakeSnapshot();
     Mark("snapshot");
     LoadSpriteSizes();
