@@ -48,8 +48,8 @@ public:
     // layout with a new snapshot.
     void OnDisplayChange(const std::vector<petals::Monitor>& laidOut, const std::vector<petals::Monitor>& now);
     void EndSaver();
-    // The window could not be made: nothing would ever end the saver, so the program
-    // gives back what start-up changed and ends at once.
+    // The window or the pictures it draws into could not be made: nothing would ever end
+    // the saver, so the program gives back what start-up changed and ends at once.
     void EndWithoutWindow();
 
     bool Running() const { return running_; }

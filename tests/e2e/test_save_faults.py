@@ -15,9 +15,10 @@ import tempfile
 import time
 import unittest
 
-from dialog_driver import LOCALES, PETAL_LABEL, SET_BUTTON, DialogDriver, settings_file
-from harness import wait_until
-from shared import DIALOG, tool_path
+from fluttera_test.session import wait_until
+
+from .dialog_driver import LOCALES, PETAL_LABEL, SET_BUTTON, DialogDriver, settings_file
+from .shared import DIALOG, tool_path
 
 BOX = "Fluttera"  # the message box's caption
 ORIGINAL = b"; mine\r\n" + settings_file(300, 0, 0) + b"[Other]\r\nx=1\r\n"
