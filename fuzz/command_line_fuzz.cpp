@@ -20,8 +20,11 @@ void Check(bool ok) {
 // A disk without a settings file: every setting takes its default.
 class NoFiles final : public fw::FilePort {
 public:
-    std::optional<std::string> ReadAll(const std::string&) override { return std::nullopt; }
-    bool WriteAll(const std::string&, const std::string&) override { return false; }
+    fw::FileError Read(const std::string&, std::string&) override { return fw::kErrorFileNotFound; }
+    fw::FileError WriteNew(const std::string&, const std::string&) override { return fw::kErrorAccessDenied; }
+    fw::FileError Replace(const std::string&, const std::string&) override { return fw::kErrorAccessDenied; }
+    fw::FileError Remove(const std::string&) override { return fw::kErrorFileNotFound; }
+    bool IsReadOnly(const std::string&) override { return false; }
     bool CanOpenForReading(const std::string&) override { return false; }
     std::optional<std::string> ShortPath(const std::string&) override { return std::nullopt; }
 };

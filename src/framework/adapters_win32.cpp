@@ -9,37 +9,58 @@ namespace {
 constexpr LONGLONG kMaxFileBytes = 64LL * 1024 * 1024;
 }
 
-std::optional<std::string> Files::ReadAll(const std::string& path) {
+fw::FileError Files::Read(const std::string& path, std::string& bytes) {
     HANDLE f = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+    if (f == INVALID_HANDLE_VALUE) return GetLastError();
+    fw::FileError error = fw::kFileDone;
     LARGE_INTEGER size{};
-    std::optional<std::string> result;
-    if (GetFileSizeEx(f, &size) && size.QuadPart <= kMaxFileBytes) {
-        std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    if (!GetFileSizeEx(f, &size)) {
+        error = GetLastError();
+    } else if (size.QuadPart > kMaxFileBytes) {
+        error = fw::kErrorFileTooLarge;
+    } else {
+        bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
         DWORD got = 0;
-        if (bytes.empty() || (ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-                              got == bytes.size()))
-            result = std::move(bytes);
+        if (!bytes.empty() && !ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
+            error = GetLastError();
+        else if (!bytes.empty() && got != bytes.size())
+            error = ERROR_HANDLE_EOF;  // it shrank while being read
     }
     CloseHandle(f);
-    return result;
+    return error;
 }
 
-bool Files::WriteAll(const std::string& path, const std::string& bytes) {
-    // Written beside the file first, then moved over it, so a failed write never leaves
-    // half a settings file.
-    const std::wstring target = Widen(path);
-    const std::wstring temp = target + L".new";
-    HANDLE f = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
+fw::FileError Files::WriteNew(const std::string& path, const std::string& bytes) {
+    HANDLE f = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (f == INVALID_HANDLE_VALUE) return GetLastError();
+    fw::FileError error = fw::kFileDone;
     DWORD written = 0;
-    bool ok = bytes.empty() ||
-              (WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size());
-    ok = CloseHandle(f) && ok;
-    if (ok) ok = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!ok) DeleteFileW(temp.c_str());
-    return ok;
+    if (!bytes.empty() && !WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        error = GetLastError();
+    else if (written != bytes.size())
+        error = ERROR_WRITE_FAULT;
+    else if (!FlushFileBuffers(f))
+        error = GetLastError();
+    if (!CloseHandle(f) && error == fw::kFileDone) error = GetLastError();
+    return error;
+}
+
+fw::FileError Files::Replace(const std::string& from, const std::string& to) {
+    if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return fw::kFileDone;
+    return GetLastError();
+}
+
+fw::FileError Files::Remove(const std::string& path) {
+    return DeleteFileW(Widen(path).c_str()) ? fw::kFileDone : GetLastError();
+}
+
+bool Files::IsReadOnly(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool Files::CanOpenForReading(const std::string& path) {

@@ -10,8 +10,11 @@ namespace fw::win {
 
 class Files final : public fw::FilePort {
 public:
-    std::optional<std::string> ReadAll(const std::string& path) override;
-    bool WriteAll(const std::string& path, const std::string& bytes) override;
+    fw::FileError Read(const std::string& path, std::string& bytes) override;
+    fw::FileError WriteNew(const std::string& path, const std::string& bytes) override;
+    fw::FileError Replace(const std::string& from, const std::string& to) override;
+    fw::FileError Remove(const std::string& path) override;
+    bool IsReadOnly(const std::string& path) override;
     bool CanOpenForReading(const std::string& path) override;
     std::optional<std::string> ShortPath(const std::string& path) override;
 };

@@ -1,23 +1,54 @@
 // The file operations the settings need. Paths are UTF-8; the Win32 adapter hands
-// them to the wide file functions.
+// them to the wide file functions. Failures come back as the system's error numbers
+// (Win32's GetLastError values), so the caller can tell the user why.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
 namespace fw {
 
+// 0 when the operation was done, otherwise the system's error number.
+using FileError = uint32_t;
+
+// The error numbers the program tells apart.
+inline constexpr FileError kFileDone = 0;
+inline constexpr FileError kErrorFileNotFound = 2;
+inline constexpr FileError kErrorPathNotFound = 3;
+inline constexpr FileError kErrorAccessDenied = 5;
+inline constexpr FileError kErrorWriteProtect = 19;
+inline constexpr FileError kErrorSharingViolation = 32;
+inline constexpr FileError kErrorLockViolation = 33;
+inline constexpr FileError kErrorHandleDiskFull = 39;
+inline constexpr FileError kErrorDiskFull = 112;
+inline constexpr FileError kErrorFileTooLarge = 223;
+
 class FilePort {
 public:
     virtual ~FilePort() = default;
-    // The whole file, or empty when it is missing, a folder, unreadable or too large.
-    virtual std::optional<std::string> ReadAll(const std::string& path) = 0;
-    // Replaces the file's content; false when it cannot be written.
-    virtual bool WriteAll(const std::string& path, const std::string& bytes) = 0;
+    // The whole file into bytes. Missing: 2 or 3; a folder: 5; held by another program
+    // without sharing: 32; larger than a settings file can be: 223.
+    virtual FileError Read(const std::string& path, std::string& bytes) = 0;
+    // Makes the file anew with exactly these bytes and flushes them to the disk. After a
+    // failure part of it may be left behind.
+    virtual FileError WriteNew(const std::string& path, const std::string& bytes) = 0;
+    // Moves the file `from` over `to` in one step, replacing it, written through.
+    virtual FileError Replace(const std::string& from, const std::string& to) = 0;
+    virtual FileError Remove(const std::string& path) = 0;
+    // True when the file carries the read-only attribute.
+    virtual bool IsReadOnly(const std::string& path) = 0;
     // Opens the file for sequential reading and closes it again at once.
     virtual bool CanOpenForReading(const std::string& path) = 0;
     // The path's short (8.3) form; empty when the system has none for it.
     virtual std::optional<std::string> ShortPath(const std::string& path) = 0;
+
+    // The whole file, or empty when it is missing, a folder, unreadable or too large.
+    std::optional<std::string> ReadAll(const std::string& path) {
+        std::string bytes;
+        if (Read(path, bytes) != kFileDone) return std::nullopt;
+        return bytes;
+    }
 };
 
 }  // namespace fw

@@ -112,7 +112,10 @@ bool RetainedPicture::Create(int width, int height) {
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bmp) return false;
+    if (!bmp || !bits) {  // a picture without memory cannot be drawn into
+        if (bmp) DeleteObject(bmp);
+        return false;
+    }
     HDC dc = CreateCompatibleDC(nullptr);
     if (!dc) {
         DeleteObject(bmp);

@@ -39,6 +39,19 @@ PixelRect Shifted(const PixelRect& r, int64_t dx, int64_t dy) {
 
 }  // namespace
 
+bool SameMonitors(const std::vector<Monitor>& a, const std::vector<Monitor>& b) {
+    if (a.size() != b.size()) return false;
+    const auto key = [](const Monitor& m) {
+        return std::make_tuple(m.rect.left, m.rect.top, m.rect.right, m.rect.bottom, Dpi(m));
+    };
+    std::vector<std::tuple<int32_t, int32_t, int32_t, int32_t, uint32_t>> x, y;
+    for (const Monitor& m : a) x.push_back(key(m));
+    for (const Monitor& m : b) y.push_back(key(m));
+    std::sort(x.begin(), x.end());
+    std::sort(y.begin(), y.end());
+    return x == y;
+}
+
 int32_t SpriteSizeFor(uint32_t dpi) {
     if (dpi == 0) dpi = kBaseDpi;
     // 16 x dpi / 96 = dpi / 6: compare 6 x size with dpi to stay in integers.

@@ -26,6 +26,10 @@ struct Monitor {
 constexpr int32_t kSpriteSizes[] = {16, 24, 32, 48};
 constexpr std::size_t kSpriteSizeCount = sizeof(kSpriteSizes) / sizeof(kSpriteSizes[0]);
 
+// True when both lists hold the same monitors, at the same places and scales, in
+// whatever order the system listed them (an unknown DPI counts as 96).
+bool SameMonitors(const std::vector<Monitor>& a, const std::vector<Monitor>& b);
+
 // The carried size nearest to 16 x dpi / 96; halfway between two, the larger.
 int32_t SpriteSizeFor(uint32_t dpi);
 

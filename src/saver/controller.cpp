@@ -27,6 +27,11 @@ void SaverController::OnKeyDown(int32_t keyCode) {
 
 void SaverController::OnClick() { EndSaver(); }
 
+void SaverController::OnDisplayChange(const std::vector<petals::Monitor>& laidOut,
+                                      const std::vector<petals::Monitor>& now) {
+    if (!petals::SameMonitors(laidOut, now)) EndSaver();
+}
+
 void SaverController::EndSaver() {
     // The CD is closed only while its timer still runs; a failed poll left it alone.
     bool timer2 = window_.Timer2Enabled();

@@ -2,6 +2,7 @@
 // two timers, the keys and clicks that end it, and the exit in its fixed order.
 #pragma once
 
+#include "petals/screens.h"
 #include "framework/ports.h"
 #include "music/bgm.h"
 #include "music/saver_music.h"
@@ -39,9 +40,16 @@ public:
     void OnKeyDown(int32_t keyCode);
     // Any click on the drawing surface ends the saver.
     void OnClick();
+    // The system's screens changed (WM_DISPLAYCHANGE): the saver was laid out over
+    // `laidOut`, the system now has `now`. A change that leaves every monitor as it was is
+    // ignored; any other ends the saver as a key does. The snapshot and the petal tables
+    // belong to the old layout, and a new snapshot would only show the saver's own
+    // window; the system starts the saver again on the next idle time, over the new
+    // layout with a new snapshot.
+    void OnDisplayChange(const std::vector<petals::Monitor>& laidOut, const std::vector<petals::Monitor>& now);
     void EndSaver();
-    // The window could not be made: nothing would ever end the saver, so the program
-    // gives back what start-up changed and ends at once.
+    // The window or the pictures it draws into could not be made: nothing would ever end
+    // the saver, so the program gives back what start-up changed and ends at once.
     void EndWithoutWindow();
 
     bool Running() const { return running_; }

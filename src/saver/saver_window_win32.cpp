@@ -100,6 +100,7 @@ private:
     SaverController controller_;
     PassWatcher* watcher_;
     std::optional<petals::Scene> scene_;  // a petal table per monitor, each at its own scale
+    std::vector<petals::Monitor> monitors_;  // the monitors the saver was laid out over
     fw::win::RetainedPicture snapshot_;  // the desktop as it was when the saver started
     fw::win::RetainedPicture back_;      // the back buffer of Display
     HDC displayDc_ = nullptr;
@@ -141,6 +142,9 @@ LRESULT SaverWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_CLOSE:  // closed from outside: end as on a key, music and flags included
         controller_.EndSaver();
+        return 0;
+    case WM_DISPLAYCHANGE:  // ends the saver unless every monitor is as it was
+        controller_.OnDisplayChange(monitors_, ListMonitors());
         return 0;
     case WM_ERASEBKGND:
         return 1;
@@ -194,14 +198,15 @@ void SaverWindow::Load() {
         controller_.EndWithoutWindow();
     Mark("windows");
     // The desktop snapshot, taken before the window is ever shown, and the back buffer.
-    snapshot_.Create(width_, height_);
-    back_.Create(width_, height_);
+    // Without them (no memory for pictures of the screen's size) nothing could be drawn.
+    if (!snapshot_.Create(width_, height_) || !back_.Create(width_, height_)) controller_.EndWithoutWindow();
     TakeSnapshot();
     Mark("snapshot");
     // A petal table of rows 0 to PetalCount for each monitor, at its own scale; the random
     // source is seeded once from the time of day.
     scene_.emplace(settings_.PetalCount, petals::TimeOfDaySeed());
-    scene_->Lay(ListMonitors(), PixelRect{virtual_.left, virtual_.top, virtual_.left + width_, virtual_.top + height_});
+    monitors_ = ListMonitors();
+    scene_->Lay(monitors_, PixelRect{virtual_.left, virtual_.top, virtual_.left + width_, virtual_.top + height_});
     LoadSpriteSizes();
     Mark("frames");
     controller_.StartMusic();

@@ -149,8 +149,10 @@ void SettingsDialog::OnClick(ControlId control) {
     case ClickAction::None: break;
     case ClickAction::Close: RequestClose(); break;
     case ClickAction::SaveAndClose:
-        Save();
-        RequestClose();
+        // A save that failed says why and leaves the dialog open with the user's choices,
+        // to try again or cancel.
+        if (Save()) RequestClose();
+        else ShowNotice();
         break;
     case ClickAction::ChooseMusicFile: ChooseMusicFile(); break;
     case ClickAction::ShowMusicKind: ShowIndicators(); break;
@@ -218,6 +220,10 @@ void SettingsDialog::ChooseMusicFile() {
     const BOOL result = GetOpenFileNameW(&ofn);
     model_.ChooseMusicFile(result, fw::win::Narrow(file));
     ShowFileLabel();
+    ShowNotice();
+}
+
+void SettingsDialog::ShowNotice() {
     const std::string notice = model_.TakeNotice();
     if (!notice.empty())
         MessageBoxW(form_.hwnd(), fw::win::Widen(notice).c_str(), L"Fluttera", MB_OK | MB_ICONWARNING);

@@ -24,6 +24,25 @@ std::string LabelText(std::string_view text) {
     return out;
 }
 
+std::string SaveFailureText(const std::string& file, const startup::SaveResult& result) {
+    std::string reason;
+    switch (result.problem) {
+    case startup::SaveProblem::FolderNotWritable:
+        reason = "このフォルダーにはファイルを書き込めません。\n書き込めるフォルダーに Fluttera.scr を置いてください。";
+        break;
+    case startup::SaveProblem::DiskFull: reason = "ディスクがいっぱいです。"; break;
+    case startup::SaveProblem::FileReadOnly: reason = "ファイルが読み取り専用になっています。"; break;
+    case startup::SaveProblem::FileInUse: reason = "ファイルがほかのプログラムで使われています。"; break;
+    case startup::SaveProblem::None:
+    case startup::SaveProblem::Other:
+        reason = "ファイルを書き込めませんでした（エラー " + std::to_string(result.error) + "）。";
+        break;
+    }
+    return "設定を保存できませんでした。\n\nファイル: " + file + "\n理由: " + reason +
+           "\n\n原因を取り除いてから、もう一度「設定」を押してください。"
+           "「ｷｬﾝｾﾙ」で閉じると、変更は保存されません。";
+}
+
 std::string TrackText(int16_t track) { return track == 0 ? std::string() : fw::DecimalText(track); }
 
 int16_t TrackFromText(std::string_view text, int16_t previous, const fw::NumberFormat& numbers) {
@@ -91,9 +110,13 @@ void DialogModel::ScrollTo(int value) {
     petalLabel_ = fw::DecimalText(scrollValue_);
 }
 
-void DialogModel::SaveSettings(std::string_view trackText) {
+bool DialogModel::SaveSettings(std::string_view trackText) {
     settings_.MusicRepeat = TrackFromText(trackText, settings_.MusicRepeat, numbers_);
-    startup::WriteSettings(files_, programFolder_, static_cast<int16_t>(scrollValue_), settings_);
+    const startup::SaveResult result =
+        startup::WriteSettings(files_, programFolder_, static_cast<int16_t>(scrollValue_), settings_);
+    if (result.ok()) return true;
+    notice_ = SaveFailureText(startup::SettingsFilePath(programFolder_), result);
+    return false;
 }
 
 bool DialogModel::IndicatorChosen(int index) const {

@@ -30,6 +30,10 @@ inline constexpr int kPetalBarStart = 100;  // what the bar holds until load set
 inline constexpr const char* kUnsavableFileName =
     "このファイルの名前は保存できません。\n名前にほかの文字を使ったファイルを選んでください。";
 
+// What the user is told when "設定" could not write the settings file: the file, the
+// reason, and what can be done.
+std::string SaveFailureText(const std::string& file, const startup::SaveResult& result);
+
 // The open-file request of the "..." button. The filter is one description and one
 // pattern, each ending in NUL, the list ending in a second NUL.
 struct OpenFileRequest {
@@ -98,8 +102,9 @@ public:
     void ScrollPages(int steps) { ScrollTo(scrollValue_ + steps * kPetalPageStep); }
 
     // "設定": takes the track number from the track list's text and writes all four
-    // settings. Failures are silent.
-    void SaveSettings(std::string_view trackText);
+    // settings. False when the file could not be written: the file is as it was, and a
+    // notice says why.
+    bool SaveSettings(std::string_view trackText);
 
     // The controls' values.
     int ScrollValue() const { return scrollValue_; }

@@ -353,13 +353,13 @@ void SettingsDialog::Close() {
     DestroyWindow(form_.hwnd());
 }
 
-void SettingsDialog::Save() {
+bool SettingsDialog::Save() {
     std::wstring text;
     if (trackList_) {
         text.resize(static_cast<size_t>(GetWindowTextLengthW(trackList_)) + 1);
         text.resize(static_cast<size_t>(GetWindowTextW(trackList_, text.data(), static_cast<int>(text.size()))));
     }
-    model_.SaveSettings(fw::win::Narrow(text));
+    return model_.SaveSettings(fw::win::Narrow(text));
 }
 
 void ShowSettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, startup::SaverSettings& settings,

@@ -68,7 +68,8 @@ private:
     void ShowFileLabel();
     void ChooseMusicFile();
     void OpenHomePage();
-    void Save();
+    bool Save();  // false when the file could not be written; the model says why
+    void ShowNotice();  // what the model has for the user, in the system's message box
     void RequestClose() { PostMessageW(form_.hwnd(), kCloseMessage, 0, 0); }
     void Close();
 

@@ -36,6 +36,12 @@ void ReadNumber(fw::FilePort& files, const std::string& file, const fw::NumberFo
     auto whole = fw::ToInt16(fw::Floor(*value));
     if (whole) field = *whole;
 }
+
+// The file's content with one key set, names and value in the file's code page.
+std::string SetValue(const std::string& content, const std::string& section, const std::string& key,
+                     const std::string& value) {
+    return IniWrite(content, fw::Utf8ToCp932(Cut128(section)), fw::Utf8ToCp932(Cut128(key)), fw::Utf8ToCp932(value));
+}
 }  // namespace
 
 std::string ReadIniValue(fw::FilePort& files, const std::string& section, const std::string& key,
@@ -49,16 +55,12 @@ std::string ReadIniValue(fw::FilePort& files, const std::string& section, const 
     return fw::Cp932ToUtf8(value);
 }
 
-void WriteIniValue(fw::FilePort& files, const std::string& section, const std::string& key,
-                   const std::string& value, const std::string& file) {
+SaveResult WriteIniValue(fw::FilePort& files, const std::string& section, const std::string& key,
+                         const std::string& value, const std::string& file) {
     std::string content;
-    if (auto existing = files.ReadAll(file)) {
-        content = std::move(*existing);
-    } else if (files.CanOpenForReading(file)) {
-        return;  // there but unreadable (or too large to rewrite safely): leave it alone
-    }
-    files.WriteAll(file, IniWrite(content, fw::Utf8ToCp932(Cut128(section)), fw::Utf8ToCp932(Cut128(key)),
-                                  fw::Utf8ToCp932(value)));
+    SaveResult read = ReadForUpdate(files, file, content);
+    if (!read.ok()) return read;
+    return ReplaceWhole(files, file, SetValue(content, section, key, value));
 }
 
 bool SurvivesSettingsFile(const std::string& text) { return fw::Cp932ToUtf8(fw::Utf8ToCp932(text)) == text; }
@@ -85,13 +87,17 @@ void LoadSettings(fw::FilePort& files, const std::string& programFolder, SaverSe
     if (s.MusicKind == music::kMusicFile) s.MusicKind = music::kMusicNone;
 }
 
-void WriteSettings(fw::FilePort& files, const std::string& programFolder, int16_t petalCount,
-                   const SaverSettings& s) {
+SaveResult WriteSettings(fw::FilePort& files, const std::string& programFolder, int16_t petalCount,
+                         const SaverSettings& s) {
     const std::string file = SettingsFilePath(programFolder);
-    WriteIniValue(files, kSection, kKeyPetalCount, fw::NumberForm(petalCount), file);
-    WriteIniValue(files, kSection, kKeyMusicKind, fw::NumberForm(s.MusicKind), file);
-    WriteIniValue(files, kSection, kKeyMusicRepeat, fw::NumberForm(s.MusicRepeat), file);
-    WriteIniValue(files, kSection, kKeyMusicFile, s.MusicFile, file);
+    std::string content;
+    SaveResult read = ReadForUpdate(files, file, content);
+    if (!read.ok()) return read;
+    content = SetValue(content, kSection, kKeyPetalCount, fw::NumberForm(petalCount));
+    content = SetValue(content, kSection, kKeyMusicKind, fw::NumberForm(s.MusicKind));
+    content = SetValue(content, kSection, kKeyMusicRepeat, fw::NumberForm(s.MusicRepeat));
+    content = SetValue(content, kSection, kKeyMusicFile, s.MusicFile);
+    return ReplaceWhole(files, file, content);
 }
 
 }  // namespace startup

@@ -4,6 +4,7 @@
 #include "framework/conversions.h"
 #include "framework/file_port.h"
 #include "music/music_kind.h"
+#include "startup/file_save.h"
 
 #include <cstdint>
 #include <string>
@@ -31,8 +32,9 @@ std::string SettingsFilePath(const std::string& programFolder);
 std::string ReadIniValue(fw::FilePort& files, const std::string& section, const std::string& key,
                          const std::string& file);
 
-// Sets key in section of file to value, creating what is missing; failures are silent.
-void WriteIniValue(fw::FilePort& files, const std::string& section, const std::string& key,
+// Sets key in section of file to value, creating what is missing; the file is rewritten
+// whole or not at all.
+SaveResult WriteIniValue(fw::FilePort& files, const std::string& section, const std::string& key,
                    const std::string& value, const std::string& file);
 
 // True when the text comes back unchanged from the settings file, which is Shift-JIS
@@ -47,8 +49,9 @@ bool FileExists(fw::FilePort& files, const std::string& path);
 void LoadSettings(fw::FilePort& files, const std::string& programFolder, SaverSettings& settings,
                   const fw::NumberFormat& numbers = {});
 
-// Writes the four keys in their order, each number in the number form.
-void WriteSettings(fw::FilePort& files, const std::string& programFolder, int16_t petalCount,
+// Writes the four keys in their order, each number in the number form, in one rewrite of
+// the file: it holds either the old four values or the new four.
+SaveResult WriteSettings(fw::FilePort& files, const std::string& programFolder, int16_t petalCount,
                    const SaverSettings& settings);
 
 }  // namespace startup

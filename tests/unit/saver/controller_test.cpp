@@ -167,4 +167,72 @@ TEST(SaverMusic, ExitStopsAMusicFileByItsEnding) {
     EXPECT_EQ(wav.media.SoundCalls()[0].flags, 0u);
 }
 
+TEST(SaverMusic, AMusicFileLostWhilePlayingLeavesThePetalsToTheNextKey) {
+    Saver s;
+    s.settings.MusicKind = 2;
+    s.settings.MusicFile = "C:\\m\\track.mp3";
+    s.media.AddFile(s.settings.MusicFile, 3000);
+    auto c = s.Make();
+    c.StartMusic();
+    c.SetRunning(true);
+    s.media.Advance(1000);
+    c.OnTimer1();
+    ASSERT_TRUE(s.media.FilePlaying("MP3Play"));
+
+    // Deleted (or its medium gone) while it plays: the music stops, every second the timer
+    // tries again and is refused, and nothing else happens: no message, no end.
+    s.media.LoseFile(s.settings.MusicFile);
+    s.sys.calls.clear();
+    s.media.ClearLog();
+    for (int tick = 0; tick < 5; ++tick) {
+        s.media.Advance(1000);
+        c.OnTimer1();
+    }
+    EXPECT_TRUE(c.Running());
+    EXPECT_TRUE(s.window.timer1);
+    EXPECT_EQ(s.sys.calls, V{});
+    EXPECT_EQ(s.media.Commands().size(), 15u);  // status, stop, play from 0: five times
+    EXPECT_EQ(s.media.Log().back().code, music::sim::code::kFileRead);
+
+    // A key ends it as always.
+    s.sys.calls.clear();
+    s.media.ClearLog();
+    c.OnKeyDown('A');
+    EXPECT_EQ(s.media.Commands(), (V{"stop MP3Play", "close MP3Play"}));
+    EXPECT_EQ(V(s.sys.calls.end() - std::min<size_t>(2, s.sys.calls.size()), s.sys.calls.end()), (V{"Unload", "End"}));
+    EXPECT_FALSE(c.Running());
+}
+
+TEST(SaverScreens, AChangedLayoutEndsTheSaverAsAKeyDoes) {
+    using petals::Monitor;
+    const Monitor left{{0, 0, 1920, 1080}, 96}, right{{1920, 0, 3840, 1080}, 144};
+    const std::vector<Monitor> laidOut{left, right};
+    struct Case { const char* name; std::vector<Monitor> now; bool ends; } cases[] = {
+        {"as it was", {left, right}, false},
+        {"listed in another order", {right, left}, false},
+        {"unknown DPI for 96", {{left.rect, 0}, right}, false},
+        {"a monitor removed", {left}, true},
+        {"a monitor added", {left, right, {{-1280, 0, 0, 1024}, 96}}, true},
+        {"a new resolution", {{{0, 0, 2560, 1440}, 96}, right}, true},
+        {"a new scale", {left, {right.rect, 96}}, true},
+        {"no monitor at all", {}, true},
+    };
+    for (const auto& k : cases) {
+        Saver s;
+        s.settings.MusicKind = 2;
+        s.settings.MusicFile = "C:\\m\\track.mp3";
+        s.media.AddFile(s.settings.MusicFile, 3000);
+        auto c = s.Make();
+        c.StartMusic();
+        c.SetRunning(true);
+        s.sys.calls.clear();
+        s.media.ClearLog();
+        c.OnDisplayChange(laidOut, k.now);
+        EXPECT_EQ(c.Running(), !k.ends) << k.name;
+        // Ending is the exit of a key: the music stopped and closed, the window gone.
+        EXPECT_EQ(s.media.Commands(), (k.ends ? V{"stop MP3Play", "close MP3Play"} : V{})) << k.name;
+        EXPECT_EQ(!s.sys.calls.empty() && s.sys.calls.back() == "End", k.ends) << k.name;
+    }
+}
+
 }  // namespace

@@ -264,18 +264,4 @@ TEST(SaveSettings, CancelWritesNothing) {
     EXPECT_EQ(d.files.files[kIni], "as it was");
 }
 
-TEST(SaveSettings, AnUnwritableFileIsSilent) {
-    Dialog d(Stored(300, 1, 0, ""));
-    d.files.readOnly.insert(kIni);
-    d.model.SaveSettings("4");
-    EXPECT_EQ(d.files.writes, 0);
-    EXPECT_EQ(d.files.files.count(kIni), 0u);
-    EXPECT_EQ(d.settings.MusicRepeat, 4);  // the record still takes the track
-
-    Dialog folder(Stored(300, 1, 0, ""));
-    folder.files.folders.insert(kIni);
-    folder.model.SaveSettings("4");
-    EXPECT_EQ(folder.files.writes, 0);
-}
-
 }  // namespace

@@ -167,21 +167,6 @@ TEST(WriteSettings, WritesTheFourKeysInOrderInTheNumberForm) {
     EXPECT_EQ(back.MusicRepeat, -1);
 }
 
-TEST(WriteSettings, AFileThatCannotBeWrittenIsLeftAlone) {
-    fakes::Files files;
-    files.files[kIni] = "old";
-    files.unreadable.insert(kIni);
-    startup::SaverSettings s;
-    startup::WriteSettings(files, kFolder, 10, s);
-    EXPECT_EQ(files.files[kIni], "old");
-    EXPECT_EQ(files.writes, 0);
-
-    fakes::Files folder;
-    folder.folders.insert(kIni);
-    startup::WriteSettings(folder, kFolder, 10, s);  // silently nothing
-    EXPECT_EQ(folder.writes, 0);
-}
-
 TEST(WriteIniValue, LongSectionAndKeyNamesAreCutTo128Characters) {
     fakes::Files files;
     startup::WriteIniValue(files, std::string(200, 's'), std::string(130, 'k'), "v", kIni);

@@ -11,28 +11,53 @@
 
 namespace fakes {
 
-// Files in memory. Folders and unreadable files can be declared.
+// Files in memory. Folders, files held by another program and failures of the system
+// can be declared; they answer with the system's error numbers.
 class Files : public fw::FilePort {
 public:
     std::map<std::string, std::string> files;
     std::set<std::string> folders;
-    std::set<std::string> unreadable;  // exists, but cannot be opened or read
-    std::set<std::string> readOnly;    // exists or not, cannot be written
+    std::set<std::string> unreadable;  // exists, but another program holds it without sharing
+    std::set<std::string> readOnly;    // carries the read-only attribute
+    std::map<std::string, fw::FileError> writeErrors;    // making this file fails half-way
+    std::map<std::string, fw::FileError> replaceErrors;  // moving a file over this one fails
     std::map<std::string, std::string> shortPaths;
-    int writes = 0;
+    int writes = 0;  // files made whole
 
-    std::optional<std::string> ReadAll(const std::string& path) override {
-        if (unreadable.count(path) || folders.count(path)) return std::nullopt;
+    fw::FileError Read(const std::string& path, std::string& bytes) override {
+        if (folders.count(path)) return fw::kErrorAccessDenied;
+        if (unreadable.count(path)) return fw::kErrorSharingViolation;
         auto it = files.find(path);
-        if (it == files.end()) return std::nullopt;
-        return it->second;
+        if (it == files.end()) return fw::kErrorFileNotFound;
+        bytes = it->second;
+        return fw::kFileDone;
     }
-    bool WriteAll(const std::string& path, const std::string& bytes) override {
-        if (folders.count(path) || readOnly.count(path) || unreadable.count(path)) return false;
-        ++writes;
+    fw::FileError WriteNew(const std::string& path, const std::string& bytes) override {
+        if (folders.count(path) || readOnly.count(path)) return fw::kErrorAccessDenied;
+        if (unreadable.count(path)) return fw::kErrorSharingViolation;
+        auto error = writeErrors.find(path);
+        if (error != writeErrors.end()) {
+            files[path] = bytes.substr(0, bytes.size() / 2);  // what reached the disk
+            return error->second;
+        }
         files[path] = bytes;
-        return true;
+        ++writes;
+        return fw::kFileDone;
     }
+    fw::FileError Replace(const std::string& from, const std::string& to) override {
+        auto source = files.find(from);
+        if (source == files.end()) return fw::kErrorFileNotFound;
+        auto error = replaceErrors.find(to);
+        if (error != replaceErrors.end()) return error->second;
+        if (folders.count(to) || readOnly.count(to) || unreadable.count(to)) return fw::kErrorAccessDenied;
+        files[to] = source->second;
+        files.erase(from);
+        return fw::kFileDone;
+    }
+    fw::FileError Remove(const std::string& path) override {
+        return files.erase(path) ? fw::kFileDone : fw::kErrorFileNotFound;
+    }
+    bool IsReadOnly(const std::string& path) override { return readOnly.count(path) > 0; }
     bool CanOpenForReading(const std::string& path) override {
         return files.count(path) && !unreadable.count(path) && !folders.count(path);
     }

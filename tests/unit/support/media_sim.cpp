@@ -83,6 +83,7 @@ SimMedia::SimMedia() {
         {code::kDuplicateAlias, "The alias is already in use."},
         {code::kBadTimeFormat, "The time format is not known."},
         {code::kNoClosingQuote, "A closing quote is missing."},
+        {code::kFileRead, "The file cannot be read."},
     };
 }
 
@@ -99,6 +100,18 @@ void SimMedia::EjectDisc() {
 }
 
 void SimMedia::AddFile(const std::string& path, int64_t lengthMs) { files_[path] = lengthMs; }
+
+void SimMedia::LoseFile(const std::string& path) {
+    Settle();
+    files_.erase(path);
+    lost_.push_back(path);
+    for (auto& entry : devices_) {
+        Playhead& head = entry.second.head;
+        if (entry.second.path != path || !head.playing) continue;
+        head.position = head.At(nowMs_);
+        head.playing = false;
+    }
+}
 
 void SimMedia::SetErrorText(int32_t c, std::optional<std::string> text) {
     errorTexts_[c] = std::move(text);
@@ -373,6 +386,7 @@ fw::MediaResult SimMedia::FileCommand(FileDevice& device, const std::string& ali
     if (verb == "play") {
         std::optional<std::string> fromText, toText;
         if (int32_t c = PlayRange(rest, fromText, toText)) return Fail(c);
+        if (std::find(lost_.begin(), lost_.end(), device.path) != lost_.end()) return Fail(code::kFileRead);
         int64_t from = head.At(nowMs_), to = device.lengthMs;
         for (auto [text, value] : {std::pair{&fromText, &from}, std::pair{&toText, &to}}) {
             if (!*text) continue;

@@ -15,6 +15,7 @@
 //   270 a number that is none    273 parameter missing      275 file not found
 //   276 no disc in the drive     282 position or track out of range
 //   289 alias already in use     293 time format unknown    294 closing quote missing
+//   348 the file cannot be read (it went away while open)
 // Replies come back whole; cutting them to a buffer is the caller's business.
 #pragma once
 
@@ -42,6 +43,7 @@ constexpr int32_t kOutOfRange = 282;
 constexpr int32_t kDuplicateAlias = 289;
 constexpr int32_t kBadTimeFormat = 293;
 constexpr int32_t kNoClosingQuote = 294;
+constexpr int32_t kFileRead = 348;
 }  // namespace code
 
 constexpr int64_t kFramesPerSecond = 75;
@@ -65,6 +67,9 @@ public:
     void EjectDisc();
     void SetDriveMissing(bool missing) { driveMissing_ = missing; }
     void AddFile(const std::string& path, int64_t lengthMs);
+    // The file is deleted or its medium is gone: a device playing it stops where it is and
+    // cannot play it again; a new open does not find it.
+    void LoseFile(const std::string& path);
     void SetWaveOutDevices(int32_t count) { waveDevices_ = count; }
     // The description of a code; none makes the system have no text for it.
     void SetErrorText(int32_t code, std::optional<std::string> text);
@@ -138,6 +143,7 @@ private:
     std::optional<std::vector<int64_t>> disc_;
     Cd cd_;
     std::map<std::string, int64_t> files_;         // known files and their lengths
+    std::vector<std::string> lost_;                // files gone while a device held them
     std::map<std::string, FileDevice> devices_;    // open file devices by alias (lower case)
     int32_t waveDevices_ = 0;
     std::optional<std::string> looping_;

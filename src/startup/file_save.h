@@ -1,0 +1,41 @@
+// Rewriting a whole file so that it holds either its old bytes or its new ones, never a
+// mix, with the reason in the user's terms when it cannot be done.
+#pragma once
+
+#include "framework/file_port.h"
+
+#include <string>
+
+namespace startup {
+
+// Why a save failed, as the user is told.
+enum class SaveProblem {
+    None,
+    FolderNotWritable,  // the folder takes no new file (rights, a write-protected medium)
+    DiskFull,
+    FileReadOnly,       // the file carries the read-only attribute
+    FileInUse,          // another program holds the file
+    Other,              // anything else: the user is told the system's error number
+};
+
+// The steps of a save in their order: one error number means different things in each.
+enum class SaveStep { Read, Write, Replace };
+
+SaveProblem ProblemFor(SaveStep step, fw::FileError error);
+
+struct SaveResult {
+    SaveProblem problem = SaveProblem::None;
+    fw::FileError error = fw::kFileDone;
+    bool ok() const { return problem == SaveProblem::None; }
+};
+
+// The file's bytes before it is changed: empty when it does not exist yet. A file that
+// is there but cannot be read is a failure, so that a save never drops its other lines.
+SaveResult ReadForUpdate(fw::FilePort& files, const std::string& path, std::string& bytes);
+
+// Replaces the whole file: the bytes are written beside it, flushed, then moved over it in
+// one step. A file with the read-only attribute is left alone. Nothing of the new bytes
+// is left behind when it fails.
+SaveResult ReplaceWhole(fw::FilePort& files, const std::string& path, const std::string& bytes);
+
+}  // namespace startup

@@ -1,0 +1,174 @@
+"""Saving where the settings file cannot be written. For each fault, in a folder of its
+own with the program and a settings file in it: "設定" brings up the system's message box
+naming the file and the reason, the dialog stays open, and the folder and the file are
+byte for byte as they were; once the cause is gone, the same "設定" saves and closes.
+
+The tests run as root, whom permission bits do not stop: the read-only folder is made
+with the immutable attribute, the full disk is a small tmpfs filled up. Wine keeps a
+file's read-only attribute as its Unix write bits (what its `attrib +r` does); as root
+Wine would still replace such a file, so this case checks that the program looks at the
+attribute itself."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+from fluttera_test.session import wait_until
+
+from .dialog_driver import LOCALES, PETAL_LABEL, SET_BUTTON, DialogDriver, settings_file
+from .shared import DIALOG, tool_path
+
+BOX = "Fluttera"  # the message box's caption
+ORIGINAL = b"; mine\r\n" + settings_file(300, 0, 0) + b"[Other]\r\nx=1\r\n"
+SAVED = b"; mine\r\n" + settings_file(310, 0, 0) + b"[Other]\r\nx=1\r\n"
+
+
+class SaveFaults(DialogDriver, unittest.TestCase):
+    LOCALE = "ja"
+
+    def setUp(self):
+        super().setUp()
+        self.assertTrue(os.path.exists(tool_path("file_fault.exe")), "file_fault.exe is not built beside the program")
+        self.reports = tempfile.mkdtemp(prefix="fluttera-faults-")
+        self.addCleanup(shutil.rmtree, self.reports, True)
+
+    # -- the faults: each makes its folder unwritable in one way and returns its undo --------
+    def read_only_folder(self, folder):
+        self.sh("chattr", "+i", folder)
+        return lambda: self.sh("chattr", "-i", folder)
+
+    def full_disk(self, folder):
+        # The folder is a small tmpfs of its own (mounted before the program was copied in):
+        # filled to the last byte.
+        filler = os.path.join(folder, "filler")
+        fd = os.open(filler, os.O_WRONLY | os.O_CREAT, 0o644)
+        try:
+            for chunk in (1 << 20, 4096, 1):
+                try:
+                    while True:
+                        os.write(fd, b"\0" * chunk)
+                except OSError:
+                    pass
+        finally:
+            os.close(fd)
+        return lambda: os.remove(filler)
+
+    def read_only_file(self, folder):
+        ini = os.path.join(folder, "Fluttera.ini")
+        os.chmod(ini, 0o444)
+        return lambda: os.chmod(ini, 0o644)
+
+    def file_in_use(self, folder):
+        report = os.path.join(self.reports, "held")
+        holder = self.s.start_wine(tool_path("file_fault.exe"), "hold", self.win_path(folder, "Fluttera.ini"),
+                                   "Z:" + report.replace("/", "\\"))
+        self.assertTrue(wait_until(lambda: os.path.exists(report), timeout=30), "the holder never started")
+        time.sleep(0.2)
+        with open(report) as f:
+            self.assertEqual(f.read(), "held")
+
+        def undo():
+            os.remove(report)
+            holder.wait(timeout=30)
+        return undo
+
+    # -- helpers -----------------------------------------------------------------------------
+    def sh(self, *args):
+        subprocess.run(args, check=True, capture_output=True)
+
+    def win_path(self, folder, name):
+        return "C:\\" + os.path.basename(folder) + "\\" + name
+
+    def fresh_folder(self, name, tmpfs=False):
+        folder = os.path.join(os.path.dirname(self.s.program_dir), name)
+        os.makedirs(folder)
+        self.addCleanup(shutil.rmtree, folder, True)
+        if tmpfs:
+            # Room for the program and the file, and little more.
+            size = os.path.getsize(self.s.scr_source) + 256 * 1024
+            self.sh("mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", folder)
+            self.addCleanup(subprocess.run, ["umount", folder], capture_output=True)
+        shutil.copy(self.s.scr_source, os.path.join(folder, "Fluttera.scr"))
+        with open(os.path.join(folder, "Fluttera.ini"), "wb") as f:
+            f.write(ORIGINAL)
+        return folder
+
+    def open_dialog_in(self, folder):
+        self.s.move(5, 5)
+        self.proc = self.s.start_wine(self.win_path(folder, "Fluttera.scr"), "/c", env={"LC_ALL": LOCALES["ja"]})
+        self.assertTrue(self.s.wait_window(DIALOG), "no settings dialog")
+        self.wid = self.s.windows(DIALOG)[0]
+        self.assertTrue(wait_until(self.placed_and_painted), "the dialog was never painted")
+
+    def message_box(self):
+        """The texts of the message box the dialog owns, or None while there is none."""
+        report = os.path.join(self.reports, "box.txt")
+        r = self.s.run_wine(tool_path("file_fault.exe"), "box", BOX, DIALOG, "Z:" + report.replace("/", "\\"))
+        if r.returncode != 0:
+            return None
+        with open(report, encoding="utf-8") as f:
+            return f.read()
+
+    def state(self, folder):
+        names = sorted(os.listdir(folder))
+        with open(os.path.join(folder, "Fluttera.ini"), "rb") as f:
+            return names, f.read()
+
+    # -- the test ----------------------------------------------------------------------------
+    def test_a_failed_save_says_why_and_changes_nothing(self):
+        faults = [
+            ("read-only folder", self.read_only_folder, False, "このフォルダーにはファイルを書き込めません"),
+            ("full disk", self.full_disk, True, "ディスクがいっぱいです"),
+            ("read-only file", self.read_only_file, False, "ファイルが読み取り専用になっています"),
+            ("file in use", self.file_in_use, False, "ファイルがほかのプログラムで使われています"),
+        ]
+        for n, (name, make_fault, tmpfs, reason) in enumerate(faults):
+            with self.subTest(fault=name):
+                self.s.kill_wine_programs()
+                folder = self.fresh_folder(f"Fault{n}", tmpfs)
+                undo = make_fault(folder)
+                self.addCleanup(lambda u=undo: _quietly(u))
+                before = self.state(folder)
+                self.assertEqual(before[1], ORIGINAL)
+
+                self.open_dialog_in(folder)
+                label = self.region(self.s.screenshot(), self.panel_box(PETAL_LABEL))
+                self.click_bar_right_arrow()
+                self.assertTrue(self.changed(self.panel_box(PETAL_LABEL), label), "the petal number did not follow")
+                self.click_form(SET_BUTTON)
+
+                text = wait_until(self.message_box, timeout=20)
+                self.assertTrue(text, "no message box")
+                self.assertIn("設定を保存できませんでした", text)
+                self.assertIn(self.win_path(folder, "Fluttera.ini"), text)
+                self.assertIn(reason, text)
+                self.assertEqual(self.state(folder), before, "the folder or the file changed")
+
+                # Its OK closes the box; the dialog stays, with the user's choice.
+                boxes = self.s.windows(BOX)
+                self.assertTrue(boxes, "the message box has no window")
+                self.s.key_to(boxes[0], "Return")
+                self.assertTrue(wait_until(lambda: self.message_box() is None, timeout=10), "the box stayed")
+                time.sleep(0.5)
+                self.assertTrue(self.s.windows(DIALOG, visible=True), "the dialog closed")
+                self.assertEqual(self.state(folder), before, "the folder or the file changed")
+
+                # The cause gone, the same choice saves and the dialog closes.
+                undo()
+                self.click_form(SET_BUTTON)
+                self.expect_closed()
+                program_files = [n for n in before[0] if n != "filler"]  # the full disk's filler is gone
+                self.assertEqual(self.state(folder), (program_files, SAVED))
+
+
+def _quietly(undo):
+    try:
+        undo()
+    except Exception:
+        pass
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,88 @@
+// A helper of the end-to-end tests of the settings dialog, run under Wine beside it.
+//   file_fault hold FILE REPORT   opens FILE for reading and writing without sharing, as
+//                                 another program may; writes "held" (or "error N") to
+//                                 REPORT and keeps the file until REPORT is deleted.
+//   file_fault box CAPTION OWNER REPORT
+//                                 finds a message box (class #32770) with that caption whose
+//                                 owner window has the caption OWNER, and writes the texts of
+//                                 its controls, one a line, in UTF-8, to REPORT; exit status 1
+//                                 when there is none.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+void Report(const wchar_t* path, const std::wstring& text) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                      nullptr);
+    std::string utf8(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), n, nullptr, nullptr);
+    if (FILE* f = _wfopen(path, L"wb")) {
+        fwrite(utf8.data(), 1, utf8.size(), f);
+        fclose(f);
+    }
+}
+
+int Hold(const wchar_t* file, const wchar_t* report) {
+    HANDLE h = CreateFileW(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        Report(report, L"error " + std::to_wstring(GetLastError()));
+        return 1;
+    }
+    Report(report, L"held");
+    while (GetFileAttributesW(report) != INVALID_FILE_ATTRIBUTES) Sleep(100);
+    CloseHandle(h);
+    return 0;
+}
+
+struct Search {
+    const wchar_t* caption;
+    const wchar_t* owner;
+    HWND found = nullptr;
+};
+
+std::wstring TextOf(HWND w) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(w, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+BOOL CALLBACK FindBox(HWND w, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    wchar_t cls[64] = L"";
+    GetClassNameW(w, cls, 64);
+    HWND owner = GetWindow(w, GW_OWNER);
+    if (wcscmp(cls, L"#32770") == 0 && TextOf(w) == s->caption && owner && TextOf(owner) == s->owner) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK AddText(HWND w, LPARAM lp) {
+    auto* texts = reinterpret_cast<std::wstring*>(lp);
+    *texts += TextOf(w) + L"\n";
+    return TRUE;
+}
+
+int Box(const wchar_t* caption, const wchar_t* owner, const wchar_t* report) {
+    Search s{caption, owner};
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&s));
+    if (!s.found) return 1;
+    std::wstring texts;
+    EnumChildWindows(s.found, AddText, reinterpret_cast<LPARAM>(&texts));
+    Report(report, texts);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 4 && wcscmp(argv[1], L"hold") == 0) return Hold(argv[2], argv[3]);
+    if (argc == 5 && wcscmp(argv[1], L"box") == 0) return Box(argv[2], argv[3], argv[4]);
+    fwprintf(stderr, L"usage: file_fault hold FILE REPORT | box CAPTION OWNER REPORT\n");
+    return 2;
+}

@@ -1,0 +1,78 @@
+#include "startup/file_save.h"
+
+#include "framework/codepage.h"
+#include "startup/settings.h"
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using startup::SaveProblem;
+using startup::SaveStep;
+
+const std::string kFolder = "C:\\Saver";
+const std::string kIni = "C:\\Saver\\Fluttera.ini";
+const std::string kTemp = kIni + ".new";
+
+TEST(WriteSettings, TheFileHoldsTheOldFourValuesOrTheNewFour) {
+    const std::string before = fw::Utf8ToCp932("; mine\r\n[Section]\r\n花びらの数= 300\r\nBGM区分= 0\r\n");
+    const std::string after = fw::Utf8ToCp932(
+        "; mine\r\n[Section]\r\n花びらの数= 310\r\nBGM区分= 1\r\nBGMﾘﾋﾟｰﾄ= 4\r\nBGMﾌｧｲﾙ=D:\\曲.mp3\r\n");
+    struct Case {
+        const char* name;
+        std::function<void(fakes::Files&)> fault;
+        SaveProblem problem;
+        fw::FileError error;
+    } cases[] = {
+        {"no fault", [](fakes::Files&) {}, SaveProblem::None, 0},
+        {"no new file in the folder", [](fakes::Files& f) { f.writeErrors[kTemp] = 5; }, SaveProblem::FolderNotWritable, 5},
+        {"write-protected medium", [](fakes::Files& f) { f.writeErrors[kTemp] = 19; }, SaveProblem::FolderNotWritable, 19},
+        {"disk full half-way", [](fakes::Files& f) { f.writeErrors[kTemp] = 112; }, SaveProblem::DiskFull, 112},
+        {"read-only attribute", [](fakes::Files& f) { f.readOnly.insert(kIni); }, SaveProblem::FileReadOnly, 5},
+        {"held without sharing", [](fakes::Files& f) { f.unreadable.insert(kIni); }, SaveProblem::FileInUse, 32},
+        {"move refused", [](fakes::Files& f) { f.replaceErrors[kIni] = 5; }, SaveProblem::FileInUse, 5},
+        {"a folder of that name", [](fakes::Files& f) { f.folders.insert(kIni); }, SaveProblem::Other, 5},
+        {"device error", [](fakes::Files& f) { f.writeErrors[kTemp] = 1117; }, SaveProblem::Other, 1117},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fakes::Files files;
+        files.files[kIni] = before;
+        c.fault(files);
+        startup::SaverSettings s;
+        s.MusicKind = 1;
+        s.MusicRepeat = 4;
+        s.MusicFile = "D:\\曲.mp3";
+        const startup::SaveResult r = startup::WriteSettings(files, kFolder, 310, s);
+        EXPECT_EQ(r.problem, c.problem);
+        EXPECT_EQ(r.error, c.error);
+        EXPECT_EQ(files.files[kIni], r.ok() ? after : before);
+        EXPECT_EQ(files.files.count(kTemp), 0u) << "the file written beside it stayed";
+        EXPECT_EQ(files.files.size(), 1u);
+        if (r.ok()) {
+            EXPECT_EQ(files.writes, 1) << "the four keys in one write";
+        }
+    }
+}
+
+TEST(SaveProblem, ErrorNumbersInTheUsersTerms) {
+    struct Case { SaveStep step; fw::FileError error; SaveProblem problem; } cases[] = {
+        {SaveStep::Read, 0, SaveProblem::None},
+        {SaveStep::Write, 5, SaveProblem::FolderNotWritable},   // access denied: the folder
+        {SaveStep::Replace, 5, SaveProblem::FileInUse},         // ... the file, held open
+        {SaveStep::Read, 5, SaveProblem::Other},                // ... a folder, or no right to read
+        {SaveStep::Write, 19, SaveProblem::FolderNotWritable},  // write-protected medium
+        {SaveStep::Read, 32, SaveProblem::FileInUse},           // sharing violation
+        {SaveStep::Replace, 33, SaveProblem::FileInUse},        // lock violation
+        {SaveStep::Write, 39, SaveProblem::DiskFull},
+        {SaveStep::Write, 112, SaveProblem::DiskFull},
+        {SaveStep::Write, 3, SaveProblem::Other},               // the folder is gone
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(startup::ProblemFor(c.step, c.error), c.problem) << static_cast<int>(c.step) << " " << c.error;
+}
+
+}  // namespace
