@@ -141,7 +141,7 @@ class Deb(unittest.TestCase):
         self.assertGreaterEqual(len(options), 6, usage)
         for heading in ["NAME", "SYNOPSIS", "OPTIONS", "EXIT STATUS", "ENVIRONMENT", "FILES",
                         "fluttera --root"] + sorted(options):
-            self.assertIn(heading, shown.stdout)
+            self.assertTrue(heading in shown.stdout, f"{heading!r} is not on the manual page")
 
 
 class Signing(unittest.TestCase):
