@@ -17,8 +17,8 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from harness import _free_display  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests"))  # fluttera_test
+from fluttera_test.xvfb import Xvfb  # noqa: E402
 
 build = sys.argv[1] if len(sys.argv) > 1 else "build/native"
 seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 8
@@ -36,16 +36,10 @@ def cpu_seconds(pid):
 
 
 def main():
-    n = _free_display()
-    env = dict(os.environ, DISPLAY=f":{n}")
+    xvfb = Xvfb(width, height, ["-noreset"])
+    env = dict(os.environ, DISPLAY=xvfb.display)
     env.pop("XSCREENSAVER_WINDOW", None)
-    xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp",
-                             "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        for _ in range(100):
-            if subprocess.run(["xdpyinfo"], env=env, capture_output=True).returncode == 0:
-                break
-            time.sleep(0.1)
         with tempfile.TemporaryDirectory() as tmp:
             picture = os.path.join(tmp, "desktop.png")
             subprocess.run(["convert", "-size", f"{width}x{height}", "gradient:#1f3c6e-#5a9a8a", picture], check=True)
@@ -87,8 +81,7 @@ def main():
               f"median {statistics.median(ratios):.2f}")
         print(f"uptime after: {subprocess.run(['uptime'], capture_output=True, text=True).stdout.strip()}")
     finally:
-        xvfb.terminate()
-        xvfb.wait(10)
+        xvfb.stop()
 
 
 main()

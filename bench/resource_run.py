@@ -4,16 +4,15 @@ reports them (proc_watch.exe, beside the saver), and the Wine process's memory a
 Linux reports it, at the start and every `interval` seconds to the end.
 
 Usage: python3 bench/resource_run.py [Fluttera.scr] [seconds] [interval]
-(32-bit Wine: WINEARCH=win32 FLUTTERA_WINE=/usr/lib/wine/wine
- FLUTTERA_WINESERVER=/usr/lib/wine/wineserver32)
+(the Wine that scripts/wine-env.sh chooses: 32-bit where the kernel runs it)
 """
 import os
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from captions import SAVER  # noqa: E402
-from harness import Session  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests"))  # fluttera_test
+from fluttera_test.captions import SAVER  # noqa: E402
+from fluttera_test.session import Session  # noqa: E402
 
 scr = sys.argv[1] if len(sys.argv) > 1 else "build/win32/Fluttera.scr"
 seconds = int(sys.argv[2]) if len(sys.argv) > 2 else 600

@@ -13,9 +13,9 @@ import statistics
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from captions import SAVER  # noqa: E402
-from harness import Session  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests"))  # fluttera_test
+from fluttera_test.captions import SAVER  # noqa: E402
+from fluttera_test.session import Session  # noqa: E402
 
 scr = sys.argv[1] if len(sys.argv) > 1 else "build/win32/Fluttera.scr"
 seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 10

@@ -10,7 +10,8 @@ Usage: python3 bench/saver_passes.py [Fluttera_bench.scr] [bare_loop.exe] [secon
 Environment: FLUTTERA_BENCH_COUNTS (default 0,300,500); FLUTTERA_BENCH_SIZE (1920x1080);
 FLUTTERA_BENCH_PRESENT, a comma list of presentations to compare, each MODE or
 MODE:RECTCOST with MODE rects, region or whole (default: the saver's own); and the
-harness's FLUTTERA_WINE / FLUTTERA_WINESERVER (with WINEARCH=win32 for 32-bit Wine).
+Wine that scripts/wine-env.sh chooses (32-bit where the kernel runs it; FLUTTERA_WINE32=/bin/false
+takes 64-bit Wine).
 """
 import os
 import statistics
@@ -18,9 +19,9 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from captions import SAVER  # noqa: E402
-from harness import Session  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests"))  # fluttera_test
+from fluttera_test.captions import SAVER  # noqa: E402
+from fluttera_test.session import Session  # noqa: E402
 
 scr = sys.argv[1] if len(sys.argv) > 1 else "build/win32/Fluttera_bench.scr"
 bare = sys.argv[2] if len(sys.argv) > 2 else os.path.join(os.path.dirname(scr), "bare_loop.exe")

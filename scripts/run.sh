@@ -11,11 +11,20 @@ root=$(pwd)
 args=("$@")
 [ ${#args[@]} -gt 0 ] || args=(/s)
 
-bash scripts/install-deps.sh
+# The tests' support package: the captions, the X server and the petal count.
+export PYTHONPATH=$root/tests${PYTHONPATH:+:$PYTHONPATH}
+# Without an X display this script runs again on an Xvfb of its own (marked by
+# FLUTTERA_OWN_XVFB), which stops when the script ends.
+own_xvfb=${FLUTTERA_OWN_XVFB:-}
+if [ -z "$own_xvfb" ]; then
+  bash scripts/install-deps.sh
+  if [ -z "${DISPLAY:-}" ]; then
+    exec env FLUTTERA_OWN_XVFB=1 python3 -m fluttera_test.xvfb -- bash "$root/scripts/run.sh" "$@"
+  fi
+fi
 # The windows' captions, from the one header that defines them.
-caption_of() { python3 -c "import sys; sys.path.insert(0, 'tests/e2e'); import captions; print(captions.$1)"; }
-SAVER_CAPTION=$(caption_of SAVER)
-DIALOG_CAPTION=$(caption_of DIALOG)
+SAVER_CAPTION=$(python3 -m fluttera_test.captions SAVER)
+DIALOG_CAPTION=$(python3 -m fluttera_test.captions DIALOG)
 
 . scripts/wine-env.sh
 fluttera_choose_wine
@@ -37,32 +46,21 @@ if [ -z "$scr" ]; then
   scr="build/$preset/Fluttera.scr"
 fi
 
-export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
+fluttera_quiet_wine
 program_dir="$WINEPREFIX/drive_c/Fluttera"
 mkdir -p "$root/build"
 shot="$root/build/run-screenshot.png"
 rm -f "$shot"  # never leave an older run's picture to be taken for this one's
 
 work=$(mktemp -d)
-xvfb_pid=""
 cleanup() {
-  if [ -n "$xvfb_pid" ]; then
+  if [ -n "$own_xvfb" ]; then
     exec 4>&- || true
     "$server" -k >/dev/null 2>&1 || true
-    kill "$xvfb_pid" 2>/dev/null || true
   fi
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-if [ -z "${DISPLAY:-}" ]; then
-  # A display number no one else uses: Xvfb picks it and writes it to fd 3.
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || { echo "Xvfb did not start." >&2; exit 1; }
-  export DISPLAY=":$(head -n 1 "$work/display")"
-fi
 "$wine" wineboot -i >/dev/null 2>&1 || true
 "$server" -w || true
 mkdir -p "$program_dir"
@@ -86,7 +84,7 @@ case "${args[0],,}" in
   *) caption="" ;;
 esac
 
-if [ -z "$xvfb_pid" ]; then
+if [ -z "$own_xvfb" ]; then
   echo "Running Fluttera.scr ${args[*]} on $DISPLAY; press a key or click to end the saver."
   cd "$program_dir"
   "$wine" 'C:\Fluttera\Fluttera.scr' "${args[@]}" &
@@ -141,7 +139,7 @@ if [ "$caption" = "$SAVER_CAPTION" ]; then
   for _ in $(seq 10); do
     sleep 2
     import -window root "$work/shot.png"
-    pink=$(python3 "$root/scripts/petal-pixels.py" "$work/before.png" "$work/shot.png")
+    pink=$(python3 -m fluttera_test.pictures "$work/before.png" "$work/shot.png")
     [ "$pink" -ge 300 ] && break
   done
   if [ "$pink" -lt 300 ]; then

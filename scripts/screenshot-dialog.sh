@@ -4,19 +4,22 @@
 # with a music file chosen.
 #   scripts/screenshot-dialog.sh [build/win64/Fluttera.scr] [docs/settings-dialog.png]
 set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+export PYTHONPATH=$root/tests${PYTHONPATH:+:$PYTHONPATH}
+if [ -z "${FLUTTERA_OWN_XVFB:-}" ]; then  # run again on an X server of its own
+  exec env FLUTTERA_OWN_XVFB=1 python3 -m fluttera_test.xvfb --size 1024x768 -- bash "$0" "$@"
+fi
 scr=$(realpath "${1:-build/win64/Fluttera.scr}")
 out=$(realpath -m "${2:-docs/settings-dialog.png}")
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver64
+. "$root/scripts/wine-env.sh"
+fluttera_wine_for win64
+fluttera_quiet_wine
+wine=$FLUTTERA_WINE
+wineserver=$FLUTTERA_WINESERVER
 
 work=$(mktemp -d /tmp/fluttera-shot-XXXXXX)
-n=140
-while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-export DISPLAY=:$n WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap '"$wineserver" -k >/dev/null 2>&1 || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-sleep 1
+export WINEPREFIX=$work/prefix
+trap '"$wineserver" -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
 "$wine" wineboot -i >/dev/null 2>&1
 "$wineserver" -w

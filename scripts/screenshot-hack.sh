@@ -4,6 +4,12 @@
 # root) set to run `fluttera --root`, activated, and the screen taken after a while.
 #   scripts/screenshot-hack.sh [build/native/fluttera] [docs/linux-xscreensaver.png] [seconds]
 set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [ -z "${FLUTTERA_OWN_XVFB:-}" ]; then  # run again on an X server of its own
+  # -ac: the daemon runs as another user.
+  exec env FLUTTERA_OWN_XVFB=1 PYTHONPATH="$root/tests" python3 -m fluttera_test.xvfb \
+    --xvfb-arg -ac --xvfb-arg -noreset -- bash "$0" "$@"
+fi
 hack=$(realpath "${1:-build/native/fluttera}")
 out=$(realpath -m "${2:-docs/linux-xscreensaver.png}")
 wait=${3:-40}
@@ -14,21 +20,14 @@ home=$(getent passwd "$user" | cut -d: -f6)
 work=$(mktemp -d /tmp/fluttera-hackshot-XXXXXX)
 chmod 755 "$work"
 cp "$hack" "$work/fluttera"
-n=150
-while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-export DISPLAY=:$n
-Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp -ac -noreset >/dev/null 2>&1 &
-xvfb=$!
 pids=()
 as_user() { runuser -u "$user" -- env DISPLAY="$DISPLAY" HOME="$home" "$@"; }
 cleanup() {
   as_user xscreensaver-command -exit >/dev/null 2>&1 || true
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  kill $xvfb 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 convert -size 1280x800 gradient:#2b5876-#4e4376 "$work/desktop.png"
 display -window root "$work/desktop.png" || true

@@ -4,6 +4,9 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+# The tests' support package (tests/fluttera_test) and the Wine choice it shares with us.
+export PYTHONPATH=$root/tests${PYTHONPATH:+:$PYTHONPATH}
+. scripts/wine-env.sh
 results=$(mktemp)
 log() { printf '\n=== %s\n' "$*"; }
 # record NAME PASSED FAILED
@@ -32,7 +35,7 @@ fi
 
 log "The Linux hack: fluttera under Xvfb and the XScreenSaver daemon"
 if [ -x build/native/fluttera ]; then
-  timeout 300 python3 tests/x11/test_hack.py > build/native/x11.log 2>&1
+  (cd tests && timeout 300 python3 -m x11.test_hack) > build/native/x11.log 2>&1
   grep -E '(ok|FAIL|ERROR|skipped.*)$|^x11: ' build/native/x11.log
   line=$(grep -E '^x11: [0-9]+ passed, [0-9]+ failed' build/native/x11.log | tail -1)
   if [ -n "$line" ]; then
@@ -60,24 +63,29 @@ if cmake --preset win64 >/dev/null && cmake --build build/win64 -j2; then
 else
   step_fail win64-build
 fi
-if cmake --preset win32 >/dev/null && cmake --build build/win32 -j2 --target Fluttera; then
+# Where 32-bit Wine runs, the end-to-end tests drive the 32-bit build: its tools too.
+fluttera_choose_wine
+win32_targets=(Fluttera)
+[ "$FLUTTERA_PRESET" = win32 ] && win32_targets+=(button_gallery preview_host)
+if cmake --preset win32 >/dev/null && cmake --build build/win32 -j2 --target "${win32_targets[@]}"; then
   bash scripts/check-pe.sh build/win32/Fluttera.scr i386 i686-w64-mingw32-objdump && record pe32 1 0 || step_fail pe32
 else
   step_fail win32-build
 fi
 
 log "Unit tests under Wine (default locale, then Japanese)"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
+export WINEDEBUG=-all
+fluttera_quiet_wine
+fluttera_wine_for win64
 export WINEPREFIX=$(mktemp -d)/prefix
-/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1; /usr/lib/wine/wineserver64 -w
+"$FLUTTERA_WINE" wineboot -i >/dev/null 2>&1; "$FLUTTERA_WINESERVER" -w
 # The tests of the Windows side make windows and move the pointer: a display of their own.
-on_display=()
-command -v xvfb-run >/dev/null && on_display=(xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp")
+on_display=(python3 -m fluttera_test.xvfb --)
 for loc in C.UTF-8 ja_JP.UTF-8; do
   if [ -f build/win64/unit_tests.exe ]; then
-    LC_ALL=$loc timeout 600 "${on_display[@]}" /usr/lib/wine/wine64 build/win64/unit_tests.exe > build/win64/unit-$loc.log 2>&1
+    LC_ALL=$loc timeout 600 "${on_display[@]}" "$FLUTTERA_WINE" build/win64/unit_tests.exe > build/win64/unit-$loc.log 2>&1
     rc=$?
-    /usr/lib/wine/wineserver64 -k 2>/dev/null  # nothing of this run stays tied to its display
+    "$FLUTTERA_WINESERVER" -k 2>/dev/null  # nothing of this run stays tied to its display
     tail -n 3 build/win64/unit-$loc.log
     read -r p f < <(gtest_counts build/win64/unit-$loc.log)
     [ "$rc" != 0 ] && [ "$f" = 0 ] && f=1
@@ -86,34 +94,36 @@ for loc in C.UTF-8 ja_JP.UTF-8; do
     step_fail "wine-unit-$loc"
   fi
 done
-/usr/lib/wine/wineserver64 -k 2>/dev/null
+"$FLUTTERA_WINESERVER" -k 2>/dev/null
 
 log "Unit tests of the 32-bit build under 32-bit Wine"
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+fluttera_choose_wine
+if [ "$FLUTTERA_PRESET" = win32 ]; then
   if cmake --build build/win32 -j2 --target unit_tests; then
-    export WINEPREFIX=$(mktemp -d)/prefix32 WINEARCH=win32
-    /usr/lib/wine/wine wineboot -i >/dev/null 2>&1; /usr/lib/wine/wineserver32 -w
-    LC_ALL=ja_JP.UTF-8 timeout 600 "${on_display[@]}" /usr/lib/wine/wine build/win32/unit_tests.exe \
+    export WINEPREFIX=$(mktemp -d)/prefix32
+    "$FLUTTERA_WINE" wineboot -i >/dev/null 2>&1; "$FLUTTERA_WINESERVER" -w
+    LC_ALL=ja_JP.UTF-8 timeout 600 "${on_display[@]}" "$FLUTTERA_WINE" build/win32/unit_tests.exe \
       > build/win32/unit.log 2>&1
     rc=$?
-    /usr/lib/wine/wineserver32 -k 2>/dev/null
+    "$FLUTTERA_WINESERVER" -k 2>/dev/null
     tail -n 3 build/win32/unit.log
     read -r p f < <(gtest_counts build/win32/unit.log)
     [ "$rc" != 0 ] && [ "$f" = 0 ] && f=1
     record wine32-unit "$p" "$f"
-    unset WINEARCH
   else
     step_fail win32-unit-build
   fi
 else
-  echo "This kernel cannot run 32-bit programs ($(/usr/lib/wine/wine --version 2>&1 | tail -n 1)):"
+  echo "This kernel cannot run 32-bit programs ($("$FLUTTERA_WINE32" --version 2>&1 | tail -n 1)):"
   echo "the 32-bit build is built and its header checked above, not run."
 fi
 
 log "End-to-end tests: the real Fluttera.scr under Xvfb and Wine"
 unset WINEPREFIX
-if [ -f build/win64/Fluttera.scr ]; then
-  FLUTTERA_SCR=$root/build/win64/Fluttera.scr timeout 2400 python3 tests/e2e/run.py 2>&1 | tee build/e2e.log
+fluttera_choose_wine
+fluttera_wine_said
+if [ -f "build/$FLUTTERA_PRESET/Fluttera.scr" ]; then
+  (cd tests && FLUTTERA_SCR=$root/build/$FLUTTERA_PRESET/Fluttera.scr timeout 2400 python3 -m e2e.run) 2>&1 | tee build/e2e.log
   line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' build/e2e.log | tail -1)
   if [ -n "$line" ]; then
     record e2e "$(echo "$line" | grep -Eo '[0-9]+ passed' | grep -Eo '[0-9]+')" \
@@ -125,7 +135,7 @@ else
   step_fail e2e
 fi
 
-log "The run command, the release files, and an MP3 under 32-bit Wine"
+log "The run command and the release files"
 # unittest_counts LOGFILE -> "passed failed" from Python unittest's closing lines. A skipped
 # test, or a run of no test at all, counts as failed: each of these must really run.
 unittest_counts() {
@@ -137,23 +147,17 @@ unittest_counts() {
   ran=${ran:-0} skip=${skip:-0}
   if [ "$ran" = 0 ] || [ -z "$last" ]; then echo "0 1"; else echo "$((ran - bad - skip)) $((bad + skip))"; fi
 }
-# unittest_step NAME DIR ARGS...: runs python3 -m unittest ARGS in DIR and records the counts.
+# unittest_step NAME ARGS...: runs python3 -m unittest ARGS in tests/ and records the counts.
 unittest_step() {
-  local name=$1 dir=$2; shift 2
-  (cd "$dir" && timeout 1200 python3 -m unittest -v "$@") > "build/$name.log" 2>&1
+  local name=$1; shift
+  (cd tests && timeout 1200 python3 -m unittest -v "$@") > "build/$name.log" 2>&1
   grep -Ev '^\[ *[0-9]+%\]' "build/$name.log" | tail -n 15
   read -r p f < <(unittest_counts "build/$name.log")
   record "$name" "$p" "$f"
 }
-unittest_step front-door tests/release test_front_door
-if bash scripts/package.sh; then unittest_step release tests/release test_release; else step_fail package; fi
-. scripts/wine-env.sh; fluttera_choose_wine; unset WINEARCH
-if [ "$FLUTTERA_PRESET" = win32 ]; then
-  FLUTTERA_SCR=$root/build/win32/Fluttera.scr FLUTTERA_WINE=$FLUTTERA_WINE FLUTTERA_WINESERVER=$FLUTTERA_WINESERVER \
-    WINEARCH=win32 unittest_step mp3-wine32 tests/e2e -k mp3 test_music.Sound
-else
-  echo "This kernel cannot run 32-bit programs: the MP3 plays under 64-bit Wine only (end-to-end tests above)."
-fi
+unset WINEARCH
+unittest_step front-door release.test_front_door
+if bash scripts/package.sh; then unittest_step release release.test_release; else step_fail package; fi
 
 log "Summary"
 column -t "$results" 2>/dev/null || cat "$results"

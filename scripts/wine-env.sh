@@ -4,16 +4,38 @@
 # kernels cannot run 32-bit programs at all (32-bit Wine then fails with "Exec format
 # error"); there the same source built for x86_64 runs under 64-bit Wine.
 
-# Sets FLUTTERA_PRESET (the CMake preset: win32 or win64), FLUTTERA_WINE, FLUTTERA_WINESERVER
-# and exports WINEARCH to match. FLUTTERA_WINE32 names the 32-bit Wine loader to try.
-fluttera_choose_wine() {
-  local wine32=${FLUTTERA_WINE32:-/usr/lib/wine/wine}
-  if "$wine32" --version >/dev/null 2>&1; then
-    FLUTTERA_PRESET=win32 FLUTTERA_WINE=$wine32 FLUTTERA_WINESERVER=/usr/lib/wine/wineserver32
+# Debian's Wine programs: the 64-bit loader runs everywhere, the 32-bit one (FLUTTERA_WINE32
+# names another to try) only where the kernel runs 32-bit programs.
+FLUTTERA_WINE32=${FLUTTERA_WINE32:-/usr/lib/wine/wine}
+FLUTTERA_WINE64=/usr/lib/wine/wine64
+FLUTTERA_WINESERVER64=/usr/lib/wine/wineserver64
+FLUTTERA_WINESERVER32=/usr/lib/wine/wineserver32
+# What the tests and run.sh run Wine with: no Mono or Gecko installer, no menu entries.
+FLUTTERA_WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
+
+# fluttera_wine_for win32|win64: sets FLUTTERA_PRESET (the CMake preset), FLUTTERA_WINE,
+# FLUTTERA_WINESERVER and exports WINEARCH to match.
+fluttera_wine_for() {
+  if [ "$1" = win32 ]; then
+    FLUTTERA_PRESET=win32 FLUTTERA_WINE=$FLUTTERA_WINE32 FLUTTERA_WINESERVER=$FLUTTERA_WINESERVER32
   else
-    FLUTTERA_PRESET=win64 FLUTTERA_WINE=/usr/lib/wine/wine64 FLUTTERA_WINESERVER=/usr/lib/wine/wineserver64
+    FLUTTERA_PRESET=win64 FLUTTERA_WINE=$FLUTTERA_WINE64 FLUTTERA_WINESERVER=$FLUTTERA_WINESERVER64
   fi
   export WINEARCH=$FLUTTERA_PRESET
+}
+
+# The Wine of this machine: 32-bit where its loader starts, else 64-bit (fluttera_wine_for).
+fluttera_choose_wine() {
+  if "$FLUTTERA_WINE32" --version >/dev/null 2>&1; then
+    fluttera_wine_for win32
+  else
+    fluttera_wine_for win64
+  fi
+}
+
+# Exports the quiet Wine environment (WINEDEBUG unless already set, WINEDLLOVERRIDES).
+fluttera_quiet_wine() {
+  export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=$FLUTTERA_WINEDLLOVERRIDES
 }
 
 # One line saying which path was taken.
@@ -45,7 +67,7 @@ fluttera_fit_prefix() {
   fi
   echo "The Wine folder $1 is a $have one, left by an earlier run: making it anew as $WINEARCH."
   if [ "$have" = win64 ]; then
-    WINEPREFIX="$1" /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
+    WINEPREFIX="$1" "$FLUTTERA_WINESERVER64" -k >/dev/null 2>&1 || true
   fi
   rm -rf -- "$1"
 }

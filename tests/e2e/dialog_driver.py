@@ -3,8 +3,10 @@ controls are on the screen, clicks, types and chooses files, and reads what it s
 import math
 import os
 
-from harness import read_picture, wait_until
-from shared import DIALOG, session
+from fluttera_test.pictures import read_picture
+from fluttera_test.session import wait_until
+
+from .shared import DIALOG, session
 
 ASSETS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "assets", "dialog")
 CLIENT_W, CLIENT_H = 465, 191

@@ -5,7 +5,7 @@ import subprocess
 import time
 import unittest
 
-from shared import session, tool_path
+from .shared import session, tool_path
 
 GALLERY = "Button Gallery"
 ENLARGED = "/tmp/fluttera-button-gallery-x4.png"

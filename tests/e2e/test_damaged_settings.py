@@ -7,9 +7,8 @@ import subprocess
 import time
 import unittest
 
-from dialog_driver import CANCEL_BUTTON, CLIENT_H, CLIENT_W, centre
-from harness import WINESERVER
-from shared import DIALOG, SAVER, session
+from .dialog_driver import CANCEL_BUTTON, CLIENT_H, CLIENT_W, centre
+from .shared import DIALOG, SAVER, session
 
 
 def sjis(text):
@@ -63,7 +62,7 @@ class DamagedSettings(unittest.TestCase):
             with open(os.path.join(self.s.program_dir, name), "wb") as f:
                 f.write(b"RIFF")
         # One Wine server for the whole corpus.
-        subprocess.run([WINESERVER, "-p"], env=self.s.env, timeout=30)
+        subprocess.run([self.s.wine.server, "-p"], env=self.s.env, timeout=30)
 
     def tearDown(self):
         self.s.kill_wine_programs()
@@ -110,7 +109,7 @@ class DamagedSettings(unittest.TestCase):
                     self.dialog_opens_and_closes()
                 except Exception:
                     self.s.kill_wine_programs()  # the next file starts afresh
-                    subprocess.run([WINESERVER, "-p"], env=self.s.env, timeout=30)
+                    subprocess.run([self.s.wine.server, "-p"], env=self.s.env, timeout=30)
                     raise
                 self.assertEqual(self.s.read_ini(), data, "the settings file changed")
         print(f"\n  {len(corpus())} files in {time.monotonic() - started:.0f} s")

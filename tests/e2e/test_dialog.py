@@ -9,10 +9,12 @@ import subprocess
 import time
 import unittest
 
-from dialog_driver import (ASSETS, CANCEL_BUTTON, CLIENT_H, CLIENT_W, FILE_BUTTON, FILE_LABEL, LINK, OPTION,
+from fluttera_test.session import wait_until
+
+from .cursors import cursor_image, read_monochrome_cursor
+from .dialog_driver import (ASSETS, CANCEL_BUTTON, CLIENT_H, CLIENT_W, FILE_BUTTON, FILE_LABEL, LINK, OPTION,
                            OPTION_CAPTION, PANEL_CLIENT_W, PETAL_BAR, PETAL_LABEL, SET_BUTTON, SHAPES, TRACK_LIST,
                            DialogDriver, centre, settings_file)
-from harness import cursor_image, read_monochrome_cursor, wait_until
 
 
 class DialogCases(DialogDriver):

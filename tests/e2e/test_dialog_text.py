@@ -5,8 +5,7 @@ import re
 import subprocess
 import unittest
 
-from dialog_driver import LOCALES, SET_BUTTON, DialogDriver, settings_file
-from harness import WINESERVER
+from .dialog_driver import LOCALES, SET_BUTTON, DialogDriver, settings_file
 
 NOTICE = "Fluttera"  # the caption of the dialog's message box
 
@@ -20,7 +19,7 @@ class DialogText(DialogDriver, unittest.TestCase):
         for name, value in (("sDecimal", decimal), ("sThousand", group)):
             self.s.run_wine("reg", "add", r"HKCU\Control Panel\International", "/v", name, "/d", value, "/f",
                             env={"LC_ALL": LOCALES[self.LOCALE]})
-        subprocess.run([WINESERVER, "-w"], env=self.s.env, timeout=60)
+        subprocess.run([self.s.wine.server, "-w"], env=self.s.env, timeout=60)
 
     def test_numbers_follow_the_users_separators(self):
         self.set_separators(",", ".")

@@ -20,7 +20,7 @@ import time
 import unittest
 import wave
 
-from shared import SAVER, session
+from .shared import SAVER, session
 
 TONE_HZ = 440
 TONE_SECONDS = 1.5

@@ -5,7 +5,7 @@ import tempfile
 import time
 import unittest
 
-from shared import PREVIEW, SAVER, session
+from .shared import PREVIEW, SAVER, session
 
 WIDTH, HEIGHT = 1280, 800
 # Where petals can ever be drawn: the drift's centre lies between 3/8 and about 17/24 of

@@ -6,8 +6,8 @@ import tempfile
 import time
 import unittest
 
-from shared import SAVER, session
-from test_saver import changed, desktop_picture, groups
+from .shared import SAVER, session
+from .test_saver import changed, desktop_picture, groups
 
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 

@@ -3,7 +3,7 @@ against a second instance."""
 import time
 import unittest
 
-from shared import DIALOG, SAVER, session
+from .shared import DIALOG, SAVER, session
 
 
 class Startup(unittest.TestCase):

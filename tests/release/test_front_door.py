@@ -7,7 +7,9 @@ import subprocess
 import tempfile
 import unittest
 
-from winebox import ROOT, machine_arch, petal_pixels, sh
+from fluttera_test.pictures import read_picture
+
+from .winebox import ROOT, machine_arch, sh
 
 OTHER = {"win32": "win64", "win64": "win32"}
 SAID = {"win32": "the 32-bit build under 32-bit Wine", "win64": "the x86_64 build under 64-bit Wine"}
@@ -69,7 +71,8 @@ class RunCommand(unittest.TestCase):
         self.assertIn("making it anew", r.stdout)
         m = re.search(r"^Screenshot of the running program: (.+)$", r.stdout, re.M)
         self.assertIsNotNone(m, r.stdout)
-        width, height, data = petal_pixels.rgb(m.group(1))
+        shot = read_picture(m.group(1))
+        width, data = shot.width, shot.data
 
         def pixel(x, y):
             i = (y * width + x) * 3

@@ -11,7 +11,7 @@ import tempfile
 import unittest
 import zipfile
 
-from winebox import ROOT, SAVER, WineBox, machine_arch
+from .winebox import ROOT, SAVER, WineBox, machine_arch
 
 DIST = os.path.join(ROOT, "dist")
 with open(os.path.join(ROOT, "CMakeLists.txt")) as f:

@@ -1,23 +1,18 @@
 """A Wine folder of its own on an Xvfb display of its own, for the tests of the front door
 and of the release files."""
-import importlib.util
 import os
 import shutil
 import subprocess
 import tempfile
 import time
 
-ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-WINES = {"win64": ("/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64"),
-         "win32": ("/usr/lib/wine/wine", "/usr/lib/wine/wineserver32")}
-_spec = importlib.util.spec_from_file_location("captions", os.path.join(ROOT, "tests", "e2e", "captions.py"))
-captions = importlib.util.module_from_spec(_spec)
-_spec.loader.exec_module(captions)
-SAVER = captions.SAVER
+from fluttera_test import ROOT
+from fluttera_test.captions import SAVER
+from fluttera_test.pictures import pink_changes, read_picture
+from fluttera_test.wine import choose, environment, make_prefix
+from fluttera_test.xvfb import Xvfb
 
-_spec = importlib.util.spec_from_file_location("petal_pixels", os.path.join(ROOT, "scripts", "petal-pixels.py"))
-petal_pixels = importlib.util.module_from_spec(_spec)
-_spec.loader.exec_module(petal_pixels)
+__all__ = ["ROOT", "SAVER", "WineBox", "machine_arch", "sh"]
 
 
 def sh(script, env=None):
@@ -28,32 +23,23 @@ def sh(script, env=None):
 
 def machine_arch():
     """win32 where this kernel runs 32-bit Wine, else win64: the scripts' own choice."""
-    return sh('fluttera_choose_wine; echo "$FLUTTERA_PRESET"').stdout.strip()
+    return choose().preset
 
 
 class WineBox:
     def __init__(self, arch):
         self.dir = tempfile.mkdtemp(prefix="fluttera-release-")
-        self.wine, self.server = WINES[arch]
-        r, w = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x800x24",
-                                      "-nolisten", "tcp"], pass_fds=(w,),
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(w)
-        with os.fdopen(r) as f:
-            display = f.readline().strip()
-        self.env = dict(os.environ, DISPLAY=":" + display, WINEARCH=arch, WINEDEBUG="-all",
-                        WINEPREFIX=os.path.join(self.dir, "prefix"),
-                        WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d")
-        self.run("wineboot", "-i", timeout=300)
-        subprocess.run([self.server, "-w"], env=self.env, timeout=300)
+        wine = choose(arch)
+        self.wine, self.server = wine.loader, wine.server
+        self.xvfb = Xvfb(1280, 800)
+        self.env = environment(os.path.join(self.dir, "prefix"), self.xvfb.display, wine)
+        make_prefix(wine, self.env)
         # One server for the whole test: each Wine command then starts in a fraction of a second.
         subprocess.run([self.server, "-p"], env=self.env, timeout=30)
 
     def close(self):
         subprocess.run([self.server, "-k"], env=self.env, capture_output=True, timeout=30)
-        self.xvfb.terminate()
-        self.xvfb.wait(10)
+        self.xvfb.stop()
         shutil.rmtree(self.dir, ignore_errors=True)
 
     def run(self, *args, timeout=120):
@@ -105,7 +91,7 @@ class WineBox:
         for i in range(tries):
             time.sleep(1.5)
             shot = self.screenshot(f"shot{i}.png")
-            best = max(best, petal_pixels.pink_changes(petal_pixels.rgb(base), petal_pixels.rgb(shot)))
+            best = max(best, pink_changes(read_picture(base), read_picture(shot)))
             if best >= 100:
                 break
         return best

@@ -1,6 +1,7 @@
 """fluttera, the Linux hack, natively under Xvfb: petals over the desktop in a window named
 by id and on the root, its end on SIGTERM and with its window, and the real XScreenSaver
-daemon running it. Run: python3 tests/x11/test_hack.py (prints "x11: N passed, N failed")."""
+daemon running it. Run from tests/: python3 -m x11.test_hack (prints "x11: N passed, N failed,
+N skipped"; a skipped test did not run, and the run fails)."""
 import ctypes
 import os
 import pwd
@@ -12,8 +13,8 @@ import tempfile
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from harness import Image, _free_display  # noqa: E402
+from fluttera_test.pictures import Image
+from fluttera_test.xvfb import Xvfb
 
 HACK = os.path.abspath(os.environ.get("FLUTTERA_HACK", os.path.join(os.path.dirname(__file__),
                                                                     "../../build/native/fluttera")))
@@ -83,20 +84,13 @@ def ended(p, timeout):
 
 def setUpModule():
     global xvfb, base
-    n = _free_display()
-    # -ac: the daemon runs as another user; -nolisten tcp keeps it to this machine.
-    xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", f"{WIDTH}x{HEIGHT}x24", "-nolisten", "tcp", "-ac",
-                             "-noreset"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # -ac: the daemon runs as another user.
+    xvfb = Xvfb(WIDTH, HEIGHT, ["-ac", "-noreset"])
     home = os.path.join(tmp, "home")
     os.makedirs(home)
     with open(os.path.join(home, ".xscreensaver"), "w") as f:
         f.write(XSS_IMAGES)
-    env.update(DISPLAY=f":{n}", HOME=home)
-    for _ in range(100):  # the socket shows before the server answers
-        if x("xdpyinfo").returncode == 0:
-            break
-        time.sleep(0.1)
+    env.update(DISPLAY=xvfb.display, HOME=home)
     picture = os.path.join(tmp, "desktop.png")
     x("convert", "-size", f"{WIDTH}x{HEIGHT}", "gradient:#1f3c6e-#5a9a8a", "-fill", "#f4f4f4",
       "-draw", "rectangle 40,40 400,260", picture, check=True)
@@ -113,8 +107,7 @@ def set_desktop():
 
 def tearDownModule():
     if xvfb:
-        xvfb.terminate()
-        xvfb.wait(10)
+        xvfb.stop()
     shutil.rmtree(tmp, ignore_errors=True)
 
 
@@ -232,7 +225,8 @@ class UnderXScreenSaver(unittest.TestCase):
 
 if __name__ == "__main__":
     result = unittest.main(exit=False, verbosity=2).result
-    failed = len(result.failures) + len(result.errors)
-    print(f"x11: {result.testsRun - failed - len(result.skipped)} passed, {failed} failed"
-          + (f", {len(result.skipped)} skipped" if result.skipped else ""))
-    sys.exit(1 if failed else 0)
+    failed, skipped = len(result.failures) + len(result.errors), len(result.skipped)
+    for test, why in result.skipped:
+        print(f"not run: {test.id()}: {why}")
+    print(f"x11: {result.testsRun - failed - skipped} passed, {failed} failed, {skipped} skipped")
+    sys.exit(1 if failed or skipped or not result.testsRun else 0)

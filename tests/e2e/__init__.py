@@ -1,0 +1,1 @@
+"""End-to-end tests: the real Fluttera.scr under Xvfb and Wine (run from tests/: python3 -m e2e.run)."""

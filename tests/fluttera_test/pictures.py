@@ -1,0 +1,78 @@
+"""Pictures for the tests: RGB images read through ImageMagick, and the count of petal
+pixels a screenshot shows over the desktop picture under it.
+
+As a command: python3 -m fluttera_test.pictures DESKTOP SCREENSHOT
+prints that count (any pictures ImageMagick reads, of the same size)."""
+import subprocess
+import sys
+
+
+class Image:
+    """An RGB picture: width, height and its bytes, three to a pixel, row after row."""
+
+    def __init__(self, width, height, data):
+        self.width, self.height, self.data = width, height, data
+
+    @staticmethod
+    def parse_ppm(raw):
+        fields, pos = [], 0
+        while len(fields) < 4:
+            while raw[pos:pos + 1].isspace():
+                pos += 1
+            if raw[pos:pos + 1] == b"#":
+                pos = raw.index(b"\n", pos)
+                continue
+            end = pos
+            while not raw[end:end + 1].isspace():
+                end += 1
+            fields.append(raw[pos:end])
+            pos = end
+        pos += 1
+        assert fields[0] == b"P6" and fields[3] == b"255", fields
+        return Image(int(fields[1]), int(fields[2]), raw[pos:])
+
+    @staticmethod
+    def read_ppm(path):
+        with open(path, "rb") as f:
+            return Image.parse_ppm(f.read())
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def crop(self, x, y, w, h):
+        """The w x h picture whose top-left corner is (x, y)."""
+        return Image(w, h, self.region(x, y, x + w, y + h))
+
+    def region(self, x0, y0, x1, y1):
+        """Bytes of the rows x0..x1-1 of lines y0..y1-1, for comparisons."""
+        rows = []
+        for y in range(y0, y1):
+            i = (y * self.width + x0) * 3
+            rows.append(self.data[i:i + (x1 - x0) * 3])
+        return b"".join(rows)
+
+
+def read_picture(path):
+    """Any picture file ImageMagick reads (BMP, PNG...), as an Image."""
+    out = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True, capture_output=True).stdout
+    return Image.parse_ppm(out)
+
+
+def is_pink(r, g, b):
+    """A petal's colour: red clearly above green, and not below blue."""
+    return r > g + 25 and r >= b
+
+
+def pink_changes(base, shot):
+    """Pink pixels of `shot` that differ from `base` (two Images of one size)."""
+    if (base.width, base.height) != (shot.width, shot.height):
+        raise ValueError(f"the pictures differ in size: {base.width}x{base.height} and {shot.width}x{shot.height}")
+    a, b = base.data, shot.data
+    return sum(1 for i in range(0, len(b), 3) if is_pink(*b[i:i + 3]) and a[i:i + 3] != b[i:i + 3])
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    print(pink_changes(read_picture(sys.argv[1]), read_picture(sys.argv[2])))

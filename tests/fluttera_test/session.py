@@ -1,0 +1,249 @@
+"""The real Fluttera.scr under an Xvfb server and a Wine folder of its own, driven from
+outside as a person would: a known picture on the X root window, the saver started with
+its switches, keys and clicks sent with xdotool, windows listed by caption, screenshots
+taken and the settings file's bytes read. The end-to-end tests and the benchmarks use it."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+from .pictures import Image
+from .wine import choose, make_prefix
+from .wine import environment as wine_env
+from .xvfb import Xvfb
+
+
+class Session:
+    """Xvfb plus a Wine folder of the chosen Wine (wine.choose()), with the program copied
+    into its own folder."""
+
+    def __init__(self, scr, width=1280, height=800, workdir=None, wine=None):
+        self.scr_source = os.path.abspath(scr)
+        self.width, self.height = width, height
+        self.root = workdir or tempfile.mkdtemp(prefix="fluttera-e2e-")
+        self.wine = wine or choose()
+        self.display = None
+        self.xvfb = None
+        self.env = dict(os.environ)
+
+    # -- life cycle ------------------------------------------------------------
+    def start(self):
+        self.xvfb = Xvfb(self.width, self.height)
+        self.display = self.xvfb.display
+        self.env = wine_env(os.path.join(self.root, "prefix"), self.display, self.wine)
+        make_prefix(self.wine, self.env, unmanaged=True)
+        self.program_dir = os.path.join(self.env["WINEPREFIX"], "drive_c", "Fluttera")
+        os.makedirs(self.program_dir, exist_ok=True)
+        shutil.copy(self.scr_source, os.path.join(self.program_dir, "Fluttera.scr"))
+        return self
+
+    def stop(self):
+        try:
+            subprocess.run([self.wine.server, "-k"], env=self.env, timeout=30,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except Exception:
+            pass
+        if self.xvfb:
+            self.xvfb.stop()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def kill_wine_programs(self):
+        """Ends every Wine program of the session, its desktop and its server included, so
+        no state (a key still held down, say) passes from one test to the next."""
+        subprocess.run([self.wine.server, "-k"], env=self.env, timeout=30,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([self.wine.server, "-w"], env=self.env, timeout=30)
+
+    def start_desktop(self):
+        """Starts Wine's desktop and keeps it: it paints the X root black when it starts, so
+        a root picture must be put there after it."""
+        subprocess.run([self.wine.server, "-p"], env=self.env, timeout=30,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.run_scr("/a", timeout=120)
+
+    # -- the program -------------------------------------------------------------
+    @property
+    def ini_path(self):
+        return os.path.join(self.program_dir, "Fluttera.ini")
+
+    def write_ini(self, data):
+        with open(self.ini_path, "wb") as f:
+            f.write(data)
+
+    def read_ini(self):
+        try:
+            with open(self.ini_path, "rb") as f:
+                return f.read()
+        except FileNotFoundError:
+            return None
+
+    def remove_ini(self):
+        if os.path.exists(self.ini_path):
+            os.remove(self.ini_path)
+
+    def start_scr(self, *args, env=None, stderr=None):
+        """Starts the saver with its switches; returns the Wine process. A long Wine trace
+        should go to a file (stderr=open file), or it fills the pipe and stalls the program."""
+        e = dict(self.env)
+        if env:
+            e.update(env)
+        # No pipes: a wineserver started by the program would inherit and hold them open.
+        return subprocess.Popen([self.wine.loader, r"C:\Fluttera\Fluttera.scr", *args], env=e, cwd=self.program_dir,
+                                stdout=subprocess.DEVNULL, stderr=stderr or subprocess.DEVNULL)
+
+    def start_program(self, path, *args, env=None):
+        """Copies a Windows program (a test tool) into the program folder and starts it
+        there, as start_scr starts the saver; returns the Wine process."""
+        name = os.path.basename(path)
+        shutil.copy(path, os.path.join(self.program_dir, name))
+        e = dict(self.env)
+        if env:
+            e.update(env)
+        return subprocess.Popen([self.wine.loader, self.windows_path(name), *args], env=e, cwd=self.program_dir,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def windows_path(self, name):
+        """How the programs under Wine name a file of the program folder."""
+        return "C:\\Fluttera\\" + name
+
+    def run_scr(self, *args, timeout=30, env=None):
+        """Runs the saver to its end; returns (exit code, seconds taken)."""
+        t = time.monotonic()
+        p = self.start_scr(*args, env=env)
+        try:
+            p.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            p.kill()
+            p.wait()
+            return None, time.monotonic() - t
+        return p.returncode, time.monotonic() - t
+
+    def install_tool(self, name):
+        """Copies a test tool built beside the saver into the program folder; returns its
+        Windows path."""
+        src = os.path.join(os.path.dirname(self.scr_source), name)
+        shutil.copy(src, os.path.join(self.program_dir, name))
+        return "C:\\Fluttera\\" + name
+
+    def start_wine(self, *args, env=None):
+        e = dict(self.env)
+        if env:
+            e.update(env)
+        return subprocess.Popen([self.wine.loader, *args], env=e, cwd=self.program_dir,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def write_settings(self, petals=None, kind=None, repeat=None, music=None):
+        """A settings file as the dialog writes it (Shift-JIS, the number form)."""
+        def number(v):
+            return f" {v}" if v >= 0 else str(v)
+        lines = ["[Section]"]
+        if petals is not None:
+            lines.append("花びらの数=" + number(petals))
+        if kind is not None:
+            lines.append("BGM区分=" + number(kind))
+        if repeat is not None:
+            lines.append("BGMﾘﾋﾟｰﾄ=" + number(repeat))
+        if music is not None:
+            lines.append("BGMﾌｧｲﾙ=" + music)
+        self.write_ini(("\r\n".join(lines) + "\r\n").encode("cp932"))
+
+    def run_wine(self, *args, timeout=60, env=None):
+        e = dict(self.env)
+        if env:
+            e.update(env)
+        return subprocess.run([self.wine.loader, *args], env=e, capture_output=True, timeout=timeout)
+
+    # -- the screen --------------------------------------------------------------
+    def x(self, *args, check=False):
+        return subprocess.run(list(args), env=self.env, capture_output=True, text=True, check=check)
+
+    def set_root_picture(self, path):
+        self.start_desktop()
+        # display returns 1 after setting the root picture; what counts is the screen.
+        self.x("display", "-window", "root", "-resize", f"{self.width}x{self.height}!", path)
+
+    def windows(self, caption, visible=False):
+        """X windows of that caption; with visible, only those shown (mapped)."""
+        shown = ["--onlyvisible"] if visible else []
+        r = self.x("xdotool", "search", *shown, "--name", f"^{caption}$")
+        return [int(w) for w in r.stdout.split()]
+
+    def wait_window(self, caption, present=True, timeout=20.0):
+        """Waits until a window of that caption is shown (present), or until none exists at
+        all. Wine makes the X window when the program creates it, before it is shown: keys
+        sent then are lost."""
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            if bool(self.windows(caption, visible=present)) == present:
+                return True
+            time.sleep(0.1)
+        return False
+
+    def wait_focus(self, caption, timeout=10.0):
+        """Waits until the window with this caption has the X input focus. A window is
+        mapped before it is focused, and a key sent in between goes elsewhere."""
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            focus = self.x("xdotool", "getwindowfocus").stdout.strip()
+            if focus.isdigit() and int(focus) in self.windows(caption):
+                return True
+            time.sleep(0.05)
+        return False
+
+    def window_geometry(self, wid):
+        r = self.x("xdotool", "getwindowgeometry", "--shell", str(wid))
+        geo = dict(line.split("=", 1) for line in r.stdout.split() if "=" in line)
+        return {k: int(v) for k, v in geo.items() if v.lstrip("-").isdigit()}
+
+    def screenshot(self, path=None):
+        path = path or os.path.join(self.root, f"shot-{time.monotonic_ns()}.ppm")
+        self.x("import", "-window", "root", "-depth", "8", path, check=True)
+        return Image.read_ppm(path)
+
+    def save_png(self, path):
+        self.x("import", "-window", "root", path, check=True)
+
+    def key(self, name):
+        self.x("xdotool", "key", name)
+
+    def move(self, x, y):
+        self.x("xdotool", "mousemove", str(x), str(y))
+
+    def click(self, x, y, button=1):
+        self.x("xdotool", "mousemove", str(x), str(y), "click", str(button))
+
+    # -- windows seen as a person sees them -----------------------------------------
+    def client_origin(self, wid, client_width, client_height):
+        """Screen position of the client area's top-left corner of a window whose client
+        size is known. Without a window manager Wine draws the frame itself, inside the X
+        window: equal borders left, right and below, the caption bar on top."""
+        g = self.window_geometry(wid)
+        border = (g["WIDTH"] - client_width) // 2
+        top = g["HEIGHT"] - client_height - border
+        return g["X"] + border, g["Y"] + top
+
+    def type_text(self, text):
+        self.x("xdotool", "type", "--delay", "40", text)
+
+    def key_to(self, wid, name):
+        """A key for the window (focused first, so Wine takes it as real input)."""
+        self.x("xdotool", "key", "--window", str(wid), name)
+
+    def mouse_down(self, x, y, button=1):
+        self.x("xdotool", "mousemove", str(x), str(y), "mousedown", str(button))
+
+    def mouse_up(self, button=1):
+        self.x("xdotool", "mouseup", str(button))
+
+
+def wait_until(predicate, timeout=10.0, step=0.1):
+    """Polls until predicate() is true; returns its last value."""
+    end = time.monotonic() + timeout
+    value = predicate()
+    while not value and time.monotonic() < end:
+        time.sleep(step)
+        value = predicate()
+    return value
+
+
