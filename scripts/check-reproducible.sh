@@ -3,7 +3,7 @@
 # twice from fresh clones, in two folders of different depth, one after the other, the
 # second under another time zone, umask and locale, and compares every release file byte
 # for byte. Prints each file's SHA-256 from both builds; exits non-zero when any differs.
-# Each build makes everything anew: about 15 minutes each on a busy two-core machine.
+# Each build makes everything anew: about 10 minutes each on a busy two-core machine.
 #   bash scripts/check-reproducible.sh [COMMIT]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,9 +42,18 @@ for f in $( (cd "$a" && ls; cd "$b" && ls) | LC_ALL=C sort -u); do
     bad=1
   fi
 done
-# The programs inside the zip, for the record.
-for p in x86 x64; do
-  printf '%-30s %s\n' "$p/Fluttera.scr" "$(unzip -p "$a"/Fluttera-*-windows.zip "*/$p/Fluttera.scr" | sha256sum | cut -c1-64)"
+# The programs inside the zip and the package, from both builds, for the record.
+for d in "$a" "$b"; do
+  echo "inside ${d%/dist}:"
+  python3 - "$d"/Fluttera-*-windows.zip <<'EOF'
+import hashlib, sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as z:
+    for n in sorted(z.namelist()):
+        if n.endswith(".scr"):
+            print(f"{n.split('/', 1)[1]:30} {hashlib.sha256(z.read(n)).hexdigest()}")
+EOF
+  printf '%-30s %s\n' "fluttera (in the .deb)" \
+    "$(dpkg-deb --fsys-tarfile "$d"/fluttera_*.deb | tar -xO ./usr/libexec/xscreensaver/fluttera | sha256sum | cut -c1-64)"
 done
 if [ "$bad" = 0 ]; then echo "Reproducible: both builds of $commit are byte for byte the same."; else echo "NOT reproducible."; fi
 exit "$bad"

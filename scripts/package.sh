@@ -140,7 +140,9 @@ make_msi() {
 # make_deb: the Linux hack for XScreenSaver, installed into /usr/libexec/xscreensaver with
 # its settings in /usr/share/xscreensaver/config.
 make_deb() {
-  cmake --preset native >/dev/null
+  # CPack installs first; without this its install would build every target (the unit tests
+  # and the benchmarks too), not just the hack.
+  cmake --preset native -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
   cmake --build build/native -j2 --target fluttera >/dev/null
   rm -f build/native/packages/fluttera_*.deb
   (cd build/native && cpack -G DEB >/dev/null)
