@@ -55,5 +55,10 @@ EOF
   printf '%-30s %s\n' "fluttera (in the .deb)" \
     "$(dpkg-deb --fsys-tarfile "$d"/fluttera_*.deb | tar -xO ./usr/libexec/xscreensaver/fluttera | sha256sum | cut -c1-64)"
 done
-if [ "$bad" = 0 ]; then echo "Reproducible: both builds of $commit are byte for byte the same."; else echo "NOT reproducible."; fi
+if [ "$bad" = 0 ]; then
+  echo "Reproducible: both builds of $commit are byte for byte the same."
+else
+  trap - EXIT
+  echo "NOT reproducible. Both builds are kept for a look: $top"
+fi
 exit "$bad"
