@@ -60,10 +60,11 @@ sign() {
   mv "$1.signed" "$1"
 }
 
-# frozen COMMAND...: runs COMMAND with the clock stopped at the commit's time, for the tools
-# that write the time of day into their files (wixl and msibuild).
+# frozen COMMAND...: runs COMMAND with the clock standing still at the commit's time, for the
+# tools that write the time of day into their files (wixl and msibuild). Without -f faketime
+# only starts the clock there, and a slow run would write a later second.
 frozen() {
-  faketime "$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S')" "$@"
+  faketime -f "$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S')" "$@"
 }
 
 # guid TEXT: a GUID that TEXT alone decides.
