@@ -1,6 +1,7 @@
 # fluttera, the hack for XScreenSaver: the portable core with an X11 front end. Built
 # natively where the X11 and Xext development files are found; installed where Debian's
-# XScreenSaver looks for hacks and their settings; packaged as a .deb by CPack.
+# XScreenSaver looks for hacks and their settings, with its manual page; packaged as a .deb
+# by CPack (scripts/package.sh sets the umask and SOURCE_DATE_EPOCH that make it reproducible).
 include(GNUInstallDirs)
 find_package(X11)
 if(NOT X11_FOUND OR NOT X11_Xext_FOUND)
@@ -31,11 +32,51 @@ set_target_properties(fluttera_hack_bench PROPERTIES EXCLUDE_FROM_ALL ON)
 install(TARGETS fluttera RUNTIME DESTINATION ${XSS_HACKDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/assets/xscreensaver/fluttera.xml DESTINATION ${XSS_CONFIGDIR})
 
+# The package's maintainer, named once: the package's control file, its changelog and its
+# copyright file.
+set(FLUTTERA_MAINTAINER "Fluttera developers <fluttera@users.noreply.fluttera.org>")
+
+# fluttera_gzip IN OUT: OUT is IN compressed as Debian wants it (best compression, no name
+# or time inside, so the same text gives the same bytes).
+function(fluttera_gzip in out)
+  execute_process(COMMAND gzip -9 -n -c ${in} OUTPUT_FILE ${out} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "gzip ${in}: ${rc}")
+  endif()
+endfunction()
+
+# The manual page, with the project's version, compressed at configure time (editing the
+# page configures again).
+set(GEN_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(${CMAKE_SOURCE_DIR}/assets/xscreensaver/fluttera.6.in ${GEN_DIR}/fluttera.6 @ONLY)
+fluttera_gzip(${GEN_DIR}/fluttera.6 ${GEN_DIR}/fluttera.6.gz)
+install(FILES ${GEN_DIR}/fluttera.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+
+# The package's documents: its changelog and the licence in Debian's machine-readable form,
+# its text taken from LICENSE.
+set(DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/fluttera)
+file(READ ${CMAKE_SOURCE_DIR}/LICENSE licence)
+string(FIND "${licence}" "Permission" from)
+string(SUBSTRING "${licence}" ${from} -1 licence)
+string(STRIP "${licence}" licence)
+string(REPLACE "\n\n" "\n.\n" licence "${licence}")
+string(REPLACE "\n" "\n " FLUTTERA_LICENSE_TEXT " ${licence}")
+configure_file(${CMAKE_SOURCE_DIR}/packaging/deb/copyright.in ${GEN_DIR}/copyright @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/deb/changelog.in ${GEN_DIR}/changelog @ONLY)
+fluttera_gzip(${GEN_DIR}/changelog ${GEN_DIR}/changelog.gz)
+install(FILES ${GEN_DIR}/copyright ${GEN_DIR}/changelog.gz DESTINATION ${DOC_DIR})
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME fluttera)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Fluttera developers <fluttera@localhost>")
+set(CPACK_PACKAGE_CONTACT "${FLUTTERA_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Cherry-blossom petals over your desktop, a hack for XScreenSaver")
+set(CPACK_PACKAGE_DESCRIPTION "fluttera draws cherry-blossom petals that fall, sway and tumble over a
+still picture of the desktop, sixty passes a second, scaled on high-DPI
+screens. XScreenSaver runs it like its own hacks, one per monitor, and
+its settings dialog sets the number of petals.
+
+It is the same petal animation as the Windows screen saver Fluttera.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)

@@ -18,8 +18,12 @@ pkgs=(
   # (decodebin, mpegaudioparse, mpg123audiodec).
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   python3
-  # The release files: the MSI (wixl; msibuild from msitools completes its tables) and the zip.
-  wixl msitools zip
+  # The release files: the MSI (wixl; msibuild from msitools completes its tables) and the zip;
+  # faketime stops the clock for the tools that write the time of day into their files;
+  # osslsigncode signs them when a certificate is given (openssl makes the tests' own).
+  wixl msitools zip faketime osslsigncode openssl
+  # The .deb checked as a distribution's packager checks it, and its manual page shown.
+  lintian man-db
   # The Linux hack: Xlib and MIT-SHM headers; XScreenSaver itself (the daemon, the
   # command, the image helper) for its tests; dpkg-dev for CPack's .deb dependencies.
   libx11-dev libxext-dev xscreensaver xscreensaver-data dpkg-dev procps

@@ -1,20 +1,78 @@
 #!/usr/bin/env bash
-# Makes the release files in dist/ (emptied first), from a fresh clone as well:
+# Makes the release files in dist/ (or the folder FLUTTERA_DIST names), from a fresh clone
+# as well; older release files there go first:
 #   Fluttera-VERSION-windows.zip   x86/Fluttera.scr, x64/Fluttera.scr and a read-me
 #   Fluttera-VERSION-x64.msi       per-user installer of the 64-bit saver (Windows 10/11)
 #   Fluttera-VERSION-x86.msi       the same for 32-bit Windows
 #   fluttera_VERSION_ARCH.deb      the Linux hack for XScreenSaver (CPack)
+#   SHA256SUMS                     the SHA-256 of each file above (sha256sum -c SHA256SUMS)
 # VERSION is the project's VERSION in CMakeLists.txt, the only place it is set.
 # Each kind of release file is one function below; add a new kind the same way.
+#
+# Reproducible: the same commit gives the same bytes in any folder at any time. Every time
+# inside the files is the commit's (SOURCE_DATE_EPOCH, unless it is set already), with
+# TZ=UTC, umask 022 and entries in a fixed order; the compiler flags are in CMakeLists.txt.
+#
+# Signing: with FLUTTERA_SIGN_PFX (a PKCS#12 file) and FLUTTERA_SIGN_PASSWORD set, both
+# Fluttera.scr (before they go into the zip and the MSIs) and both MSIs get an Authenticode
+# signature, counter-signed by the time-stamp server FLUTTERA_SIGN_TIMESTAMP_URL when it is
+# set. A signature holds its own time, so signed files differ from build to build.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+here=$(dirname "$0")
+dist=$(realpath -m "${FLUTTERA_DIST:-$here/../dist}")
+pfx=${FLUTTERA_SIGN_PFX:+$(realpath -m "$FLUTTERA_SIGN_PFX")}
+cd "$here/.."
 root=$(pwd)
-dist=$root/dist
 
 bash scripts/install-deps.sh
 if [ -n "$(git status --porcelain 2>/dev/null)" ]; then
   echo "Note: the working tree has changes that are not committed; they go into the release files."
 fi
+
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null) ||
+    { echo "No commit to take the release files' time from: set SOURCE_DATE_EPOCH." >&2; exit 1; }
+fi
+export SOURCE_DATE_EPOCH TZ=UTC
+umask 022
+# The staging folder, inside the checkout: wixl takes only relative paths.
+work=build/release-stage
+rm -rf "$work"
+mkdir -p "$work"
+trap 'rm -rf "$work"' EXIT
+
+if [ -n "$pfx" ]; then
+  [ -n "${FLUTTERA_SIGN_PASSWORD+set}" ] ||
+    { echo "FLUTTERA_SIGN_PFX is set but FLUTTERA_SIGN_PASSWORD is not." >&2; exit 1; }
+  [ -r "$pfx" ] || { echo "Cannot read the certificate $pfx." >&2; exit 1; }
+  echo "Signing with $pfx${FLUTTERA_SIGN_TIMESTAMP_URL:+, time-stamped by $FLUTTERA_SIGN_TIMESTAMP_URL}."
+else
+  echo "Unsigned: FLUTTERA_SIGN_PFX and FLUTTERA_SIGN_PASSWORD are not set."
+fi
+
+# sign FILE: an Authenticode signature on FILE, in place, when a certificate is given.
+sign() {
+  [ -n "$pfx" ] || return 0
+  local ts=()
+  [ -z "${FLUTTERA_SIGN_TIMESTAMP_URL:-}" ] || ts=(-ts "$FLUTTERA_SIGN_TIMESTAMP_URL")
+  osslsigncode sign -pkcs12 "$pfx" -readpass <(printf '%s' "$FLUTTERA_SIGN_PASSWORD") -n Fluttera \
+               -h sha256 "${ts[@]}" -in "$1" -out "$1.signed" >/dev/null
+  mv "$1.signed" "$1"
+}
+
+# frozen COMMAND...: runs COMMAND with the clock standing still at the commit's time, for the
+# tools that write the time of day into their files (wixl and msibuild). Without -f faketime
+# only starts the clock there, and a slow run would write a later second.
+frozen() {
+  faketime -f "$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S')" "$@"
+}
+
+# guid TEXT: a GUID that TEXT alone decides.
+guid() {
+  python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.NAMESPACE_URL, sys.argv[1])).upper())' "$1"
+}
+
+made=()
 
 # build_windows: the saver for both Windows architectures; sets version.
 build_windows() {
@@ -33,43 +91,75 @@ readme() {
   sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' packaging/README-windows.txt
 }
 
-make_zip() {
-  local stage name=Fluttera-$version
-  stage=$(mktemp -d)
-  mkdir -p "$stage/$name/x86" "$stage/$name/x64"
-  cp build/win32/Fluttera.scr "$stage/$name/x86/"
-  cp build/win64/Fluttera.scr "$stage/$name/x64/"
-  readme > "$stage/$name/README.txt"
-  (cd "$stage" && zip -qrX "$dist/$name-windows.zip" "$name")
-  rm -rf "$stage"
+# stage_savers: both Fluttera.scr as they go into the zip and the MSIs (signed when asked),
+# in $work/x86 and $work/x64.
+stage_savers() {
+  local arch build
+  for arch in x86 x64; do
+    build=win64; [ "$arch" = x64 ] || build=win32
+    mkdir -p "$work/$arch"
+    cp "build/$build/Fluttera.scr" "$work/$arch/Fluttera.scr"
+    sign "$work/$arch/Fluttera.scr"
+    touch -d "@$SOURCE_DATE_EPOCH" "$work/$arch/Fluttera.scr"
+  done
 }
 
-# make_msi ARCH BUILD COMPONENT_GUID WIN64
+make_zip() {
+  local stage=$work/zip name=Fluttera-$version
+  mkdir -p "$stage/$name/x86" "$stage/$name/x64"
+  cp "$work/x86/Fluttera.scr" "$stage/$name/x86/"
+  cp "$work/x64/Fluttera.scr" "$stage/$name/x64/"
+  readme > "$stage/$name/README.txt"
+  chmod 644 "$stage/$name"/*/* "$stage/$name/README.txt"
+  touch -d "@$SOURCE_DATE_EPOCH" "$stage/$name"/*/* "$stage/$name/README.txt"
+  # Files only, in byte order, without the extra Unix fields (owner, access times).
+  (cd "$stage" && find "$name" -type f | LC_ALL=C sort | zip -q -X -D "$dist/$name-windows.zip" -@)
+  made+=("$name-windows.zip")
+}
+
+# make_msi ARCH COMPONENT_GUID WIN64
 make_msi() {
-  local out=$dist/Fluttera-$version-$1.msi
-  wixl -a "$1" -D Version="$version" -D Saver="build/$2/Fluttera.scr" -D ComponentGuid="$3" \
-       -D Win64="$4" -D Icon=assets/icon/fluttera.ico -o "$out" packaging/fluttera.wxs
+  local name=Fluttera-$version-$1.msi out subject template
+  out=$dist/$name
+  # The product code is the version's and the architecture's: a rebuild is the same product.
+  frozen wixl -a "$1" -D Version="$version" -D ProductCode="$(guid "Fluttera $version $1")" \
+       -D Saver="$work/$1/Fluttera.scr" -D ComponentGuid="$2" -D Win64="$3" \
+       -D Icon=assets/icon/fluttera.ico -o "$out" packaging/fluttera.wxs
   # wixl has no RemoveFile element: the settings file written beside the saver goes at removal.
-  msibuild "$out" -q "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`) VALUES ('Settings', 'Saver', 'Fluttera.ini', 'INSTALLDIR', 2)"
+  frozen msibuild "$out" -q "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`) VALUES ('Settings', 'Saver', 'Fluttera.ini', 'INSTALLDIR', 2)"
+  # The package code must differ between different packages; wixl draws a random one. Made
+  # from the package's own bytes instead, it is new for every different package and the
+  # same for an identical one.
+  subject=$(msiinfo suminfo "$out" | sed -n 's/^Subject: //p')
+  template=$(msiinfo suminfo "$out" | sed -n 's/^Template: //p')
+  frozen msibuild "$out" -s "$subject" Fluttera "$template" "{00000000-0000-0000-0000-000000000000}"
+  frozen msibuild "$out" -s "$subject" Fluttera "$template" "{$(guid "sha256:$(sha256sum < "$out" | cut -c1-64)")}"
+  sign "$out"
+  made+=("$name")
 }
 
 # make_deb: the Linux hack for XScreenSaver, installed into /usr/libexec/xscreensaver with
 # its settings in /usr/share/xscreensaver/config.
 make_deb() {
-  cmake --preset native >/dev/null
+  # CPack installs first; without this its install would build every target (the unit tests
+  # and the benchmarks too), not just the hack.
+  cmake --preset native -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
   cmake --build build/native -j2 --target fluttera >/dev/null
   rm -f build/native/packages/fluttera_*.deb
   (cd build/native && cpack -G DEB >/dev/null)
   cp build/native/packages/fluttera_*.deb "$dist/"
+  made+=("$(basename build/native/packages/fluttera_*.deb)")
 }
 
 build_windows
-rm -rf "$dist"
 mkdir -p "$dist"
+rm -f "$dist"/Fluttera-*-windows.zip "$dist"/Fluttera-*.msi "$dist"/fluttera_*.deb "$dist"/SHA256SUMS
+stage_savers
 make_zip
-make_msi x64 win64 AA4BDB72-62C0-4AFF-BAE1-EE3EF8776ECA yes
-make_msi x86 win32 06CE6D81-6CF6-4B75-B077-796F5B6E91A1 no
+make_msi x64 AA4BDB72-62C0-4AFF-BAE1-EE3EF8776ECA yes
+make_msi x86 06CE6D81-6CF6-4B75-B077-796F5B6E91A1 no
 make_deb
+(cd "$dist" && sha256sum -- "${made[@]}" > SHA256SUMS)
 
 echo "Release files of Fluttera $version in $dist:"
-(cd "$dist" && ls -l --time-style=+ -- * | awk '{print "  " $NF "  (" $5 " bytes)"}')
+(cd "$dist" && ls -l --time-style=+ -- "${made[@]}" SHA256SUMS | awk '{print "  " $NF "  (" $5 " bytes)"}')

@@ -1,8 +1,12 @@
 """The release files in dist/ (made by scripts/package.sh before this runs): the zip's
-contents, and each MSI installed, run and removed under Wine as a user would."""
+contents, the checksums, the .deb as a distribution's packager checks it, each MSI installed,
+run and removed under Wine as a user would, and the files signed with a throwaway certificate."""
+import glob
 import os
 import re
+import shutil
 import struct
+import subprocess
 import tempfile
 import unittest
 import zipfile
@@ -46,62 +50,151 @@ class Zip(unittest.TestCase):
             self.assertIn(words, text)
 
 
+def install_run_uninstall(test, box, msi, machine):
+    """Installs the MSI for the user, runs the installed saver until petals fall over what the
+    screen showed, and removes it again with the settings file written beside it."""
+    r = box.run("msiexec", "/i", "Z:" + msi.replace("/", "\\"), "/qn")
+    test.assertEqual(r.returncode, 0, r.stderr[-1000:])
+    local = box.run("cmd", "/c", "echo %LOCALAPPDATA%").stdout.strip()
+    installed = local + r"\Programs\Fluttera\Fluttera.scr"
+    scr = box.unix_path(installed)
+    with open(scr, "rb") as f:
+        test.assertEqual(pe_machine(f.read()), machine)
+    test.assertEqual(box.reg_value(DESKTOP, "SCRNSAVE.EXE"), installed)
+    test.assertEqual(box.reg_value(DESKTOP, "ScreenSaveActive"), "1")
+    listed = re.findall(r"^(\{[0-9A-F-]+\})\|\|\|Fluttera$", box.run("uninstaller", "--list").stdout, re.M)
+    test.assertEqual(len(listed), 1, "not in the list of installed programs")
+
+    base = box.screenshot("base.png")
+    p = box.start(installed, "/s")
+    try:
+        test.assertTrue(box.wait_shown(SAVER, p), "the installed saver did not show its window")
+        pink = box.pink_over(base)
+        print(f"\n  {os.path.basename(msi)}: pink pixels over the screen after start: {pink}")
+        test.assertGreaterEqual(pink, 100)
+        box.x("xdotool", "key", "space")
+        p.wait(15)
+    finally:
+        if p.poll() is None:
+            p.kill()
+
+    # Settings saved beside the saver go with it.
+    with open(os.path.join(os.path.dirname(scr), "Fluttera.ini"), "wb") as f:
+        f.write(b"[Section]\r\n")
+    r = box.run("msiexec", "/x", listed[0], "/qn")
+    test.assertEqual(r.returncode, 0, r.stderr[-1000:])
+    test.assertFalse(os.path.exists(os.path.dirname(scr)), "the program's folder is still there")
+    test.assertIsNone(box.reg_value(DESKTOP, "SCRNSAVE.EXE"))
+    test.assertNotIn("Fluttera", box.run("uninstaller", "--list").stdout)
+
+
 class Msi(unittest.TestCase):
-    """Each MSI under the Wine it is made for: 64-bit everywhere, 32-bit where the kernel runs it."""
+    """Each MSI under the Wine it is made for: 64-bit everywhere, 32-bit where the kernel runs
+    it; on a kernel that cannot, the x86 case is reported as skipped, with the reason."""
 
     def test_installs_for_the_user_runs_and_uninstalls(self):
-        cases = [("x64", "win64", AMD64)]
-        if machine_arch() == "win32":
-            cases.append(("x86", "win32", I386))
-        for arch, wine_arch, machine in cases:
+        for arch, wine_arch, machine in (("x64", "win64", AMD64), ("x86", "win32", I386)):
             with self.subTest(arch=arch):
+                if wine_arch == "win32" and machine_arch() != "win32":
+                    self.skipTest("not run: this kernel cannot run 32-bit programs, so 32-bit Wine "
+                                  "cannot install or run the x86 MSI")
                 box = WineBox(wine_arch)
                 try:
-                    self.check_msi(box, arch, machine)
+                    if arch == "x86":
+                        # 32-bit Windows refuses the 64-bit package.
+                        x64 = "Z:" + os.path.join(DIST, f"Fluttera-{VERSION}-x64.msi").replace("/", "\\")
+                        self.assertNotEqual(box.run("msiexec", "/i", x64, "/qn").returncode, 0)
+                    install_run_uninstall(self, box, os.path.join(DIST, f"Fluttera-{VERSION}-{arch}.msi"), machine)
                 finally:
                     box.close()
 
-    def check_msi(self, box, arch, machine):
-        msi = os.path.join(DIST, f"Fluttera-{VERSION}-{arch}.msi")
-        if arch == "x86":
-            # 32-bit Windows refuses the 64-bit package.
-            x64 = "Z:" + os.path.join(DIST, f"Fluttera-{VERSION}-x64.msi").replace("/", "\\")
-            self.assertNotEqual(box.run("msiexec", "/i", x64, "/qn").returncode, 0)
-        r = box.run("msiexec", "/i", "Z:" + msi.replace("/", "\\"), "/qn")
-        self.assertEqual(r.returncode, 0, r.stderr[-1000:])
-        local = box.run("cmd", "/c", "echo %LOCALAPPDATA%").stdout.strip()
-        installed = local + r"\Programs\Fluttera\Fluttera.scr"
-        scr = box.unix_path(installed)
-        with open(scr, "rb") as f:
-            self.assertEqual(pe_machine(f.read()), machine)
-        self.assertEqual(box.reg_value(DESKTOP, "SCRNSAVE.EXE"), installed)
-        self.assertEqual(box.reg_value(DESKTOP, "ScreenSaveActive"), "1")
-        listed = re.findall(r"^(\{[0-9A-F-]+\})\|\|\|Fluttera$", box.run("uninstaller", "--list").stdout, re.M)
-        self.assertEqual(len(listed), 1, "not in the list of installed programs")
 
-        # The installed saver runs: petals fall over what the screen showed before.
-        if arch == "x64":
-            base = box.screenshot("base.png")
-            p = box.start(installed, "/s")
-            try:
-                self.assertTrue(box.wait_shown(SAVER, p), "the installed saver did not show its window")
-                pink = box.pink_over(base)
-                print(f"\n  {arch}: pink pixels over the screen after start: {pink}")
-                self.assertGreaterEqual(pink, 100)
-                box.x("xdotool", "key", "space")
-                p.wait(15)
-            finally:
-                if p.poll() is None:
-                    p.kill()
+class Checksums(unittest.TestCase):
+    def test_sha256sums_lists_every_release_file_with_its_hash(self):
+        with open(os.path.join(DIST, "SHA256SUMS")) as f:
+            listed = [line.split(None, 1)[1].strip() for line in f if line.strip()]
+        self.assertEqual(sorted(listed), sorted(n for n in os.listdir(DIST) if n != "SHA256SUMS"))
+        r = subprocess.run(["sha256sum", "--check", "--strict", "SHA256SUMS"], cwd=DIST, capture_output=True, text=True)
+        self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
 
-        # Settings saved beside the saver go with it.
-        with open(os.path.join(os.path.dirname(scr), "Fluttera.ini"), "wb") as f:
-            f.write(b"[Section]\r\n")
-        r = box.run("msiexec", "/x", listed[0], "/qn")
-        self.assertEqual(r.returncode, 0, r.stderr[-1000:])
-        self.assertFalse(os.path.exists(os.path.dirname(scr)), "the program's folder is still there")
-        self.assertIsNone(box.reg_value(DESKTOP, "SCRNSAVE.EXE"))
-        self.assertNotIn("Fluttera", box.run("uninstaller", "--list").stdout)
+
+class Deb(unittest.TestCase):
+    def test_lintian_finds_no_fault_and_the_manual_page_shows_every_option(self):
+        deb = os.path.join(DIST, f"fluttera_{VERSION}_amd64.deb")
+        r = subprocess.run(["lintian", "--allow-root", "--fail-on", "error,warning", "--display-info",
+                            "--pedantic", deb], capture_output=True, text=True)
+        print("\n  lintian: " + ("\n  ".join(r.stdout.splitlines()) or "nothing to report"))
+        self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+        self.assertEqual([l for l in r.stdout.splitlines() if l[:2] in ("E:", "W:")], [])
+
+        # The page as `cmake --install` puts it, read by man: every option of --help is on it.
+        prefix = tempfile.mkdtemp(prefix="fluttera-install-")
+        self.addCleanup(shutil.rmtree, prefix, ignore_errors=True)
+        native = os.path.join(ROOT, "build", "native")
+        subprocess.run(["cmake", "--install", native, "--prefix", prefix], check=True, capture_output=True)
+        page = os.path.join(prefix, "share", "man", "man6", "fluttera.6.gz")
+        shown = subprocess.run(["man", "--warnings", "-l", page], capture_output=True, text=True,
+                               env=dict(os.environ, LC_ALL="C", MANWIDTH="100"))
+        self.assertEqual((shown.returncode, shown.stderr), (0, ""))
+        usage = subprocess.run([os.path.join(native, "fluttera"), "--help"], capture_output=True, text=True).stdout
+        options = set(re.findall(r"--[a-z][a-z-]*", usage))
+        self.assertGreaterEqual(len(options), 6, usage)
+        for heading in ["NAME", "SYNOPSIS", "OPTIONS", "EXIT STATUS", "ENVIRONMENT", "FILES",
+                        "fluttera --root"] + sorted(options):
+            self.assertTrue(heading in shown.stdout, f"{heading!r} is not on the manual page")
+
+
+class Signing(unittest.TestCase):
+    """Release files made with a throwaway self-signed certificate: every Windows program and
+    package carries a signature that verifies against it, and the signed package still
+    installs and runs. The files made without one (dist/) carry none."""
+
+    def test_signed_files_verify_and_the_signed_saver_installs_and_runs(self):
+        tmp = tempfile.mkdtemp(prefix="fluttera-signing-")
+        self.addCleanup(shutil.rmtree, tmp, ignore_errors=True)
+        key, cert, pfx = (os.path.join(tmp, n) for n in ("key.pem", "cert.pem", "cert.pfx"))
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                        "-subj", "/CN=Fluttera test signing", "-addext", "extendedKeyUsage=codeSigning",
+                        "-keyout", key, "-out", cert], check=True, capture_output=True)
+        subprocess.run(["openssl", "pkcs12", "-export", "-inkey", key, "-in", cert, "-out", pfx,
+                        "-passout", "pass:throwaway"], check=True, capture_output=True)
+        signed = os.path.join(tmp, "dist")
+        r = subprocess.run(["bash", os.path.join(ROOT, "scripts", "package.sh")], capture_output=True, text=True,
+                           env=dict(os.environ, FLUTTERA_DIST=signed, FLUTTERA_SIGN_PFX=pfx,
+                                    FLUTTERA_SIGN_PASSWORD="throwaway"))
+        self.assertEqual(r.returncode, 0, r.stdout[-2000:] + r.stderr[-2000:])
+        self.assertIn("Signing with", r.stdout)
+
+        # Each program as it is in the zip and in the MSI, and each MSI.
+        files = {}
+        with zipfile.ZipFile(os.path.join(signed, f"Fluttera-{VERSION}-windows.zip")) as z:
+            for arch in ("x86", "x64"):
+                files[f"zip {arch}"] = os.path.join(tmp, f"zip-{arch}.scr")
+                with open(files[f"zip {arch}"], "wb") as f:
+                    f.write(z.read(f"Fluttera-{VERSION}/{arch}/Fluttera.scr"))
+                msi = os.path.join(signed, f"Fluttera-{VERSION}-{arch}.msi")
+                files[f"{arch}.msi"] = msi
+                out = os.path.join(tmp, f"msi-{arch}")
+                subprocess.run(["msiextract", "-C", out, msi], check=True, capture_output=True)
+                files[f"scr in {arch}.msi"], = glob.glob(os.path.join(out, "**", "Fluttera.scr"), recursive=True)
+        files["unsigned x64.msi in dist/"] = os.path.join(DIST, f"Fluttera-{VERSION}-x64.msi")
+        for what, path in files.items():
+            with self.subTest(what):
+                v = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", path],
+                                   capture_output=True, text=True)
+                print(f"\n  {what}: " + " / ".join(l for l in v.stdout.splitlines() if "verification" in l.lower()))
+                if what.startswith("unsigned"):
+                    self.assertNotEqual(v.returncode, 0, "a file made without a certificate is signed")
+                else:
+                    self.assertEqual(v.returncode, 0, v.stdout[-1500:] + v.stderr[-1500:])
+                    self.assertIn("Signature verification: ok", v.stdout)
+
+        arch, machine = ("x86", I386) if machine_arch() == "win32" else ("x64", AMD64)
+        box = WineBox(machine_arch())
+        try:
+            install_run_uninstall(self, box, files[f"{arch}.msi"], machine)
+        finally:
+            box.close()
 
 
 if __name__ == "__main__":
