@@ -35,7 +35,7 @@ record_line() {
     step_fail "$1" "no count in $2"
     return
   fi
-  read -r p f s < <(echo "$line" | grep -Eo '[0-9]+' | xargs)
+  read -r p f s < <(echo "${line#*: }" | grep -Eo '[0-9]+' | xargs)
   why=$(grep -m 1 '^not run: ' "$2" | cut -c 1-150)
   [ "$s" -gt 1 ] && why="$why (and $((s - 1)) more, see $2)"
   record "$1" "$p" "$f" "$s" "$why"
@@ -142,9 +142,13 @@ new_prefix() {
   "$FLUTTERA_WINE" wineboot -i >/dev/null 2>&1; "$FLUTTERA_WINESERVER" -w
 }
 # wine_unit NAME BUILD LOCALE: the unit tests of build/BUILD in the current Wine folder.
+# The Shift-JIS cross-check is the Japanese run's: it skips (a failure) where the code page
+# is not 932, so the other locale leaves it out.
 wine_unit() {
-  local name=$1 dir=build/$2 loc=$3 rc p f s
-  LC_ALL=$loc timeout 600 "${on_display[@]}" "$FLUTTERA_WINE" "$dir/unit_tests.exe" > "$dir/unit-$loc.log" 2>&1
+  local name=$1 dir=build/$2 loc=$3 rc p f s only=()
+  [ "$loc" != ja_JP.UTF-8 ] && only=(--gtest_filter=-IniCrossCheck.ShiftJisKeysMatchUnderTheJapaneseCodePage)
+  LC_ALL=$loc timeout 600 "${on_display[@]}" "$FLUTTERA_WINE" "$dir/unit_tests.exe" "${only[@]}" \
+    > "$dir/unit-$loc.log" 2>&1
   rc=$?
   "$FLUTTERA_WINESERVER" -k 2>/dev/null  # nothing of this run stays tied to its display
   tail -n 3 "$dir/unit-$loc.log"
