@@ -8,8 +8,8 @@
 #include <new>
 #include <vector>
 
-#include "display/compositor.h"
-#include "display/petal_model.h"
+#include "petals/compositor.h"
+#include "petals/petal_model.h"
 
 namespace {
 std::atomic<long long> g_allocations{0};
@@ -33,7 +33,7 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
-const display::Surface kFullHd{1920, 1080, 1920};
+const petals::Surface kFullHd{1920, 1080, 1920};
 
 // A table of PetalCount + 1 rows that has run long enough for the first falls to be over
 // and about half the petals to be shown, so timed passes do the trigonometry a running
@@ -41,13 +41,13 @@ const display::Surface kFullHd{1920, 1080, 1920};
 struct WarmModel {
     explicit WarmModel(int32_t petalCount) : table(petalCount) {
         random.Seed(12345);
-        display::SetInitialValues(table, kFullHd, random);
-        display::ReserveDraws(table, draws);
-        for (int pass = 0; pass < 30000; ++pass) display::Step(table, kFullHd, random, draws);
+        petals::SetInitialValues(table, kFullHd, random);
+        petals::ReserveDraws(table, draws);
+        for (int pass = 0; pass < 30000; ++pass) petals::Step(table, kFullHd, random, draws);
     }
-    display::PetalTable table;
+    petals::PetalTable table;
     fw::Lcg24Random random;
-    std::vector<display::SpriteDraw> draws;
+    std::vector<petals::SpriteDraw> draws;
 };
 
 // PetalCount as the argument: the table has one row more.
@@ -58,7 +58,7 @@ void BM_PetalPass(benchmark::State& state) {
     long long drawn = 0;
     const long long before = g_allocations.load();
     for (auto _ : state) {
-        display::Step(table, kFullHd, random, draws);
+        petals::Step(table, kFullHd, random, draws);
         drawn += static_cast<long long>(draws.size());
         benchmark::DoNotOptimize(draws.data());
         benchmark::ClobberMemory();
@@ -82,8 +82,8 @@ void BM_PetalPassFreshBuffer(benchmark::State& state) {
 
     const long long before = g_allocations.load();
     for (auto _ : state) {
-        std::vector<display::SpriteDraw> draws;
-        display::Step(table, kFullHd, random, draws);
+        std::vector<petals::SpriteDraw> draws;
+        petals::Step(table, kFullHd, random, draws);
         benchmark::DoNotOptimize(draws.data());
     }
     const long long allocations = g_allocations.load() - before;
@@ -99,15 +99,15 @@ void BM_CompositorPass(benchmark::State& state) {
     WarmModel m(static_cast<int32_t>(state.range(0)));
     auto& [table, random, draws] = m;
     std::vector<uint32_t> snapshot(1920 * 1080, 0x336699u), back(snapshot);
-    const display::PixelView snap{snapshot.data(), 1920, 1080, 1920}, buffer{back.data(), 1920, 1080, 1920};
-    display::SpriteFrames frames(display::kSpriteFrames, display::kSpriteSize);
-    display::Compositor compositor;
+    const petals::PixelView snap{snapshot.data(), 1920, 1080, 1920}, buffer{back.data(), 1920, 1080, 1920};
+    petals::SpriteFrames frames(petals::kSpriteFrames, petals::kSpriteSize);
+    petals::Compositor compositor;
     compositor.Reserve(table.size());
     compositor.Pass(snap, buffer, frames, draws);
     double rects = 0;
     const long long before = g_allocations.load();
     for (auto _ : state) {
-        display::Step(table, kFullHd, random, draws);
+        petals::Step(table, kFullHd, random, draws);
         rects += static_cast<double>(compositor.Pass(snap, buffer, frames, draws).size());
         benchmark::ClobberMemory();
     }

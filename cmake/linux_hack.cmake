@@ -12,17 +12,20 @@ file(GLOB_RECURSE X11_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*_x11.cpp)
 set(XSS_HACKDIR ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
 set(XSS_CONFIGDIR ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
 
+# The hack's entry is its own file, so the measuring build can bring another.
+set(HACK_MAIN ${CMAKE_SOURCE_DIR}/src/hack/main_x11.cpp)
+list(REMOVE_ITEM X11_SRC ${HACK_MAIN})
+
 function(fluttera_hack name)
-  add_executable(${name} ${X11_SRC})
+  add_executable(${name} ${X11_SRC} ${ARGN})
   target_link_libraries(${name} PRIVATE fluttera_core X11::X11 X11::Xext)
   # Where the build's own prefix keeps XScreenSaver's helpers; Debian's are looked for too.
   target_compile_definitions(${name} PRIVATE FLUTTERA_XSS_LIBEXEC="${CMAKE_INSTALL_FULL_LIBEXECDIR}/xscreensaver")
 endfunction()
 
-fluttera_hack(fluttera)
-# The same hack with a pass counter and the loops the measurements compare.
-fluttera_hack(fluttera_hack_bench)
-target_compile_definitions(fluttera_hack_bench PRIVATE FLUTTERA_HACK_BENCH)
+fluttera_hack(fluttera ${HACK_MAIN})
+# The same hack watched by a pass counter, with the loops the measurements compare.
+fluttera_hack(fluttera_hack_bench ${CMAKE_SOURCE_DIR}/bench/x11/hack_bench_main_x11.cpp)
 set_target_properties(fluttera_hack_bench PROPERTIES EXCLUDE_FROM_ALL ON)
 
 install(TARGETS fluttera RUNTIME DESTINATION ${XSS_HACKDIR})

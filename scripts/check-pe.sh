@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks that a built Fluttera.scr is a GUI-subsystem PE of the expected machine that
-# imports only DLLs every Windows has.
+# imports only DLLs every Windows has, and carries nothing of the measuring builds.
 set -euo pipefail
 file=$1
 machine=$2   # i386 or x86-64
@@ -14,5 +14,9 @@ bad=0
 while read -r dll; do
   if ! grep -Eiq "$allowed" <<< "$dll"; then echo "unexpected import: $dll"; bad=1; fi
 done < <(echo "$hdr" | awk '/DLL Name:/ {print $3}' | sort -u)
+# The measuring builds' files and switches (pass_stats.txt, FLUTTERA_PRESENT, ...) stay out.
+if strings -a -e l "$file" | cat - <(strings -a "$file") | grep -Ei 'pass_stats|FLUTTERA_(PRESENT|RECT_COST|PACED)|bench'; then
+  echo "measuring code in the program: $file"; bad=1
+fi
 [ $bad = 0 ] || exit 1
 echo "$file: $(echo "$head" | grep -o 'pei-[a-z0-9-]*'), GUI, imports: $(echo "$hdr" | awk '/DLL Name:/ {print $3}' | sort -u | tr '\n' ' ')"

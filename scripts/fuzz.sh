@@ -13,7 +13,7 @@ out=build/fuzz
 flags=(-std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -Isrc)
 mkdir -p "$out/corpus" "$out/command_corpus"
 clang++ "${flags[@]}" fuzz/ini_fuzz.cpp src/startup/ini_file.cpp src/framework/conversions.cpp -o "$out/ini_fuzz"
-clang++ "${flags[@]}" fuzz/command_line_fuzz.cpp src/startup/saver_main.cpp src/startup/hooks.cpp \
+clang++ "${flags[@]}" fuzz/command_line_fuzz.cpp src/startup/saver_main.cpp src/startup/system_effects.cpp \
   src/startup/settings.cpp src/startup/ini_file.cpp src/framework/codepage_posix.cpp \
   src/framework/command_line.cpp src/framework/conversions.cpp -o "$out/command_line_fuzz"
 printf ' 300\n[Section]\r\nkey=old\r\nother=1\r\n' > "$out/corpus/seed1"

@@ -1,6 +1,7 @@
 #!/bin/sh
-# The program's library holds program code only (no test simulator), and every source
-# file of the program stays short enough to read in one sitting.
+# The program's library holds program code only (no test simulator), every source file
+# of the program stays short enough to read in one sitting, and no folder mixes the
+# Windows and the X11 side.
 # Usage: house_rules.sh LIBRARY SOURCE_DIR
 set -u
 status=0
@@ -12,6 +13,12 @@ for f in $(find "$2" -name '*.cpp' -o -name '*.h'); do
   n=$(wc -l < "$f")
   if [ "$n" -gt 450 ]; then
     echo "$f has $n lines (450 at most: split it where it has a seam)"
+    status=1
+  fi
+done
+for d in $(find "$2" -type d); do
+  if ls "$d" | grep -q '_win32\.' && ls "$d" | grep -q '_x11\.'; then
+    echo "$d holds both Windows (_win32) and X11 (_x11) files"
     status=1
   fi
 done

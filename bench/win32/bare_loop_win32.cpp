@@ -3,7 +3,7 @@
 // back buffer and the whole back buffer presented, then the pending messages handled.
 // "paced" on the command line keeps 60 passes a second as the saver does. A key or a click
 // ends it; it writes "passes milliseconds" to bare_stats.txt beside itself.
-#include "display/pacer.h"
+#include "petals/pacer.h"
 #include "framework/window_win32.h"
 
 #include <mmsystem.h>
@@ -63,7 +63,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR args, int) {
     timeBeginPeriod(1);
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    display::Pacer pacer(frequency.QuadPart);
+    petals::Pacer pacer(frequency.QuadPart);
     pacer.Start(Now());
     unsigned long passes = 0;
     const DWORD start = GetTickCount();

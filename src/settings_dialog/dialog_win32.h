@@ -3,7 +3,7 @@
 #include "framework/conversions.h"
 #include "framework/file_port.h"
 #include "framework/ports.h"
-#include "startup/hooks.h"
+#include "startup/system_effects.h"
 #include "startup/settings.h"
 
 #include <string>

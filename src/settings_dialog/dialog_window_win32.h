@@ -10,7 +10,7 @@
 #include "settings_dialog/dialog_model.h"
 #include "settings_dialog/drawing.h"
 #include "settings_dialog/surface_win32.h"
-#include "startup/hooks.h"
+#include "startup/system_effects.h"
 
 #include <array>
 #include <optional>

@@ -6,7 +6,7 @@
 #include "framework/file_port.h"
 #include "framework/ports.h"
 #include "startup/captions.h"
-#include "startup/hooks.h"
+#include "startup/system_effects.h"
 #include "startup/settings.h"
 
 #include <cstdint>

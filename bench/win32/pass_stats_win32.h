@@ -1,0 +1,43 @@
+// What the benchmark build of the saver measures and writes beside the program at its
+// exit (pass_stats.txt): the pass count and time on the first line, then the time from
+// the process's start to the first presented pass and what the passes presented. Its
+// environment picks the presentation to compare (FLUTTERA_PRESENT = rects, region or
+// whole; FLUTTERA_RECT_COST) and whether it keeps the pace (FLUTTERA_PACED=1).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "petals/compositor.h"
+#include "region_present_win32.h"
+#include "saver/saver_window_win32.h"
+
+namespace bench {
+
+class PassStats final : public saver::PassWatcher {
+public:
+    // A named point of the start, in ms since the process was created (a few at most).
+    void Mark(const char* name) override;
+    bool Starting(petals::Compositor& compositor) override;
+    bool Present(HDC to, HDC from, const std::vector<petals::PixelRect>& rects) override;
+    // After each pass, with what it presented.
+    void Passed(petals::Compositor& compositor, const std::vector<petals::PixelRect>& presented) override;
+    void Ending(std::size_t rows) override;
+
+private:
+    petals::Compositor* compositor_ = nullptr;
+    RegionPresenter region_;
+    const char* mode_ = "rects";
+    bool whole_ = false, regionMode_ = false, paced_ = false;
+    unsigned long passes_ = 0;
+    DWORD firstPass_ = 0;
+    double firstPassMs_ = -1;
+    struct Point { const char* name; double ms; };
+    Point marks_[8] = {};
+    int markCount_ = 0;
+    double rects_ = 0, pixels_ = 0;
+};
+
+}  // namespace bench

@@ -1,0 +1,157 @@
+#include "hack/backdrop_x11.h"
+
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#ifndef FLUTTERA_XSS_LIBEXEC
+#define FLUTTERA_XSS_LIBEXEC "/usr/libexec/xscreensaver"
+#endif
+
+namespace hack {
+namespace {
+
+constexpr int kHelperSeconds = 10;  // a file picker over a slow disk may take a while
+
+// Copies an XImage's pixels into `out` at (dx, dy); 32-bit images of the host's byte
+// order row by row, anything else pixel by pixel.
+void CopyImage(XImage* img, Backdrop& out, int dx, int dy) {
+    const bool direct = img->bits_per_pixel == 32 &&
+                        img->byte_order == (__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? LSBFirst : MSBFirst);
+    for (int y = 0; y < img->height; ++y) {
+        uint32_t* row = &out.pixels[static_cast<size_t>(dy + y) * out.width + dx];
+        if (direct) {
+            const uint32_t* src = reinterpret_cast<const uint32_t*>(img->data + static_cast<size_t>(y) * img->bytes_per_line);
+            for (int x = 0; x < img->width; ++x) row[x] = src[x] & 0xFFFFFFu;
+        } else {
+            for (int x = 0; x < img->width; ++x) row[x] = static_cast<uint32_t>(XGetPixel(img, x, y)) & 0xFFFFFFu;
+        }
+    }
+}
+
+bool Executable(const std::string& path) { return !path.empty() && access(path.c_str(), X_OK) == 0; }
+
+double Now() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+// Runs the helper on (window, pixmap); true when it ended on its own with status 0.
+bool RunHelper(const std::string& helper, Target& t, Pixmap pixmap, int cancelFd) {
+    char window[24], pix[24];
+    std::snprintf(window, sizeof window, "0x%lx", t.window);
+    std::snprintf(pix, sizeof pix, "0x%lx", pixmap);
+    const std::string display = DisplayString(t.dpy);
+    const pid_t pid = fork();
+    if (pid < 0) return false;
+    if (pid == 0) {
+        const int devnull = open("/dev/null", O_WRONLY);
+        if (devnull >= 0) dup2(devnull, STDOUT_FILENO);  // it names the picture it chose there
+        execl(helper.c_str(), helper.c_str(), "--display", display.c_str(), window, pix, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    const double deadline = Now() + kHelperSeconds;
+    int status = 0;
+    for (;;) {
+        const pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (r < 0) return false;
+        pollfd p{cancelFd, POLLIN, 0};
+        const bool cancelled = cancelFd >= 0 && poll(&p, 1, 20) > 0;
+        if (cancelled || Now() > deadline) {
+            kill(pid, SIGTERM);
+            waitpid(pid, &status, 0);
+            return false;
+        }
+    }
+}
+
+}  // namespace
+
+std::string FindGetImage() {
+    const char* name = "xscreensaver-getimage";
+    if (const char* path = std::getenv("PATH")) {
+        std::string dirs = path;
+        size_t from = 0;
+        while (from <= dirs.size()) {
+            const size_t to = std::min(dirs.find(':', from), dirs.size());
+            const std::string candidate = dirs.substr(from, to - from) + "/" + name;
+            if (to > from && Executable(candidate)) return candidate;
+            from = to + 1;
+        }
+    }
+    // Debian keeps XScreenSaver's helpers out of PATH, beside its hacks.
+    for (const char* dir : {FLUTTERA_XSS_LIBEXEC, "/usr/libexec/xscreensaver", "/usr/lib/xscreensaver"}) {
+        const std::string candidate = std::string(dir) + "/" + name;
+        if (Executable(candidate)) return candidate;
+    }
+    return {};
+}
+
+bool TakeRootStill(Target& t, Backdrop& out) {
+    out.width = t.width;
+    out.height = t.height;
+    out.pixels.assign(static_cast<size_t>(t.width) * t.height, 0);
+    out.source = "root window";
+    const Window root = DefaultRootWindow(t.dpy);
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(t.dpy, t.window, root, 0, 0, &x, &y, &child);
+    const int sw = DisplayWidth(t.dpy, DefaultScreen(t.dpy)), sh = DisplayHeight(t.dpy, DefaultScreen(t.dpy));
+    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int x1 = std::min(x + t.width, sw), y1 = std::min(y + t.height, sh);
+    if (x1 <= x0 || y1 <= y0) return true;  // nothing of it on the screen: black
+    XErrorTrap::Arm();
+    XImage* img = XGetImage(t.dpy, root, x0, y0, static_cast<unsigned>(x1 - x0), static_cast<unsigned>(y1 - y0),
+                            AllPlanes, ZPixmap);
+    if (!img) return false;
+    CopyImage(img, out, x0 - x, y0 - y);
+    XDestroyImage(img);
+    return true;
+}
+
+bool TakeBackdrop(Target& t, int cancelFd, Backdrop& out) {
+    // The helper is made for hacks that XScreenSaver runs: it takes the desktop from the
+    // screenshot the daemon saved before blanking. Started by anything else it may wait
+    // for a window it cannot raise (the root), so there the still of the root serves.
+    const std::string helper = std::getenv("XSCREENSAVER_WINDOW") ? FindGetImage() : std::string();
+    if (!helper.empty()) {
+        const Pixmap pixmap = XCreatePixmap(t.dpy, t.window, static_cast<unsigned>(t.width),
+                                            static_cast<unsigned>(t.height), static_cast<unsigned>(t.depth));
+        XSync(t.dpy, False);
+        const bool ok = RunHelper(helper, t, pixmap, cancelFd);
+        bool got = false;
+        if (ok) {
+            XErrorTrap::Arm();
+            XImage* img = XGetImage(t.dpy, pixmap, 0, 0, static_cast<unsigned>(t.width),
+                                    static_cast<unsigned>(t.height), AllPlanes, ZPixmap);
+            if (img) {
+                out.width = t.width;
+                out.height = t.height;
+                out.pixels.assign(static_cast<size_t>(t.width) * t.height, 0);
+                out.source = helper;
+                CopyImage(img, out, 0, 0);
+                XDestroyImage(img);
+                got = true;
+            }
+        }
+        XFreePixmap(t.dpy, pixmap);
+        if (got) return true;
+        pollfd p{cancelFd, POLLIN, 0};
+        if (cancelFd >= 0 && poll(&p, 1, 0) > 0) return false;
+        std::fprintf(stderr, "fluttera: %s gave no picture; using a still of the screen\n", helper.c_str());
+    }
+    return TakeRootStill(t, out);
+}
+
+}  // namespace hack

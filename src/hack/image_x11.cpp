@@ -1,0 +1,104 @@
+#include "hack/image_x11.h"
+
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "hack/target_x11.h"
+
+namespace hack {
+
+bool Image::Create(Display* dpy, Visual* visual, int depth, int width, int height) {
+    Release();
+    dpy_ = dpy;
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    int opcode = 0, event = 0, error = 0;
+    if (XQueryExtension(dpy, "MIT-SHM", &opcode, &event, &error)) {
+        image_ = XShmCreateImage(dpy, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &shm_,
+                                 static_cast<unsigned>(width), static_cast<unsigned>(height));
+        if (image_ && image_->bits_per_pixel == 32) {
+            shm_.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(image_->bytes_per_line) * height, IPC_CREAT | 0600);
+            if (shm_.shmid >= 0) {
+                shm_.shmaddr = static_cast<char*>(shmat(shm_.shmid, nullptr, 0));
+                if (shm_.shmaddr != reinterpret_cast<char*>(-1)) {
+                    image_->data = shm_.shmaddr;
+                    shm_.readOnly = False;
+                    // A server on another machine (or one that forbids it) refuses the
+                    // attach with an X error, not a return value.
+                    XErrorTrap::Arm();
+                    const Status ok = XShmAttach(dpy, &shm_);
+                    XSync(dpy, False);
+                    shared_ = ok && XErrorTrap::Error() == 0;
+                    if (!shared_) shmdt(shm_.shmaddr);
+                }
+                // Marked for removal now; it lives while attached, and never outlives us.
+                shmctl(shm_.shmid, IPC_RMID, nullptr);
+            }
+        }
+        if (!shared_ && image_) {
+            image_->data = nullptr;
+            XDestroyImage(image_);
+            image_ = nullptr;
+        }
+    }
+    if (!shared_) {
+        const size_t stride = static_cast<size_t>(width) * 4;
+        char* data = static_cast<char*>(std::calloc(stride * static_cast<size_t>(height), 1));
+        if (!data) return false;
+        image_ = XCreateImage(dpy, visual, static_cast<unsigned>(depth), ZPixmap, 0, data,
+                              static_cast<unsigned>(width), static_cast<unsigned>(height), 32,
+                              static_cast<int>(stride));
+        if (!image_) {
+            std::free(data);
+            return false;
+        }
+        // Our pixels are host-order 32-bit words; Xlib converts for the server.
+        image_->byte_order = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? LSBFirst : MSBFirst;
+    }
+    pixels_ = reinterpret_cast<uint32_t*>(image_->data);
+    width_ = width;
+    height_ = height;
+    stride_ = image_->bytes_per_line / 4;
+    return true;
+}
+
+void Image::Release() {
+    if (!image_) return;
+    if (shared_) {
+        XShmDetach(dpy_, &shm_);
+        XSync(dpy_, False);
+        image_->data = nullptr;
+        XDestroyImage(image_);
+        shmdt(shm_.shmaddr);
+    } else {
+        XDestroyImage(image_);  // frees the calloc'd pixels too
+    }
+    image_ = nullptr;
+    pixels_ = nullptr;
+    shared_ = false;
+}
+
+void Image::Present(Window window, GC gc, const petals::PixelRect* rects, size_t count) {
+    if (!image_) return;
+    for (size_t i = 0; i < count; ++i) {
+        const int x0 = std::max(rects[i].left, 0), y0 = std::max(rects[i].top, 0);
+        const int x1 = std::min(rects[i].right, width_), y1 = std::min(rects[i].bottom, height_);
+        if (x1 <= x0 || y1 <= y0) continue;
+        const unsigned w = static_cast<unsigned>(x1 - x0), h = static_cast<unsigned>(y1 - y0);
+        if (shared_) XShmPutImage(dpy_, window, gc, image_, x0, y0, x0, y0, w, h, False);
+        else XPutImage(dpy_, window, gc, image_, x0, y0, x0, y0, w, h);
+    }
+    // The server reads shared memory after the request arrives: wait for it before the
+    // next pass draws into the same memory.
+    XSync(dpy_, False);
+}
+
+void Image::PresentAll(Window window, GC gc) {
+    const petals::PixelRect all{0, 0, width_, height_};
+    Present(window, gc, &all, 1);
+}
+
+}  // namespace hack

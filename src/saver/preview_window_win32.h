@@ -1,0 +1,11 @@
+#pragma once
+
+#include "startup/saver_main.h"
+
+namespace saver {
+
+// Creates the preview inside its host and shows it; the caller then runs the message
+// loop, which ends when the host closes or destroys the preview.
+void ShowPreviewWindow(const startup::PreviewPlacement& placement);
+
+}  // namespace saver
