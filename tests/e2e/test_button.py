@@ -5,6 +5,8 @@ import subprocess
 import time
 import unittest
 
+from fluttera_test.pictures import Image, read_picture
+
 from .shared import session, tool_path
 
 GALLERY = "Button Gallery"
@@ -169,7 +171,14 @@ class ButtonFaces(unittest.TestCase):
         self.s.save_png(path)
         subprocess.run(["convert", path, "-crop", f"{x1 - x0}x{y1 - y0}+{x0}+{y0}", "+repage", "-scale", "400%",
                         ENLARGED], check=True)
-        self.assertTrue(os.path.getsize(ENLARGED) > 0)
+        # The picture is the gallery, every face pixel for pixel as the screen showed it.
+        big = read_picture(ENLARGED)
+        self.assertEqual((big.width, big.height), (4 * (x1 - x0), 4 * (y1 - y0)))
+        for name, (x, y, w, h) in self.g.buttons.items():
+            with self.subTest(button=name):
+                seen = Image(w, h, b"".join(bytes(big.pixel(4 * (x - x0 + i), 4 * (y - y0 + j)))
+                                            for j in range(h) for i in range(w)))
+                self.assertEqual(seen.data, self.g.crop(self.shot, name).data, f"{name} is not as on the screen")
 
     def test_normal_runs_from_white_to_pale_inside_the_outline(self):
         for size in self.sizes():

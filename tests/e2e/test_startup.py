@@ -52,7 +52,7 @@ class Startup(unittest.TestCase):
         self.assertTrue(self.s.wait_window(SAVER), "no saver window")
         self.assertTrue(self.s.wait_focus(SAVER), "the saver window never got the focus")
         self.s.key("Escape")
-        p.wait(timeout=5)
+        self.assertEqual(p.wait(timeout=5), 0)
 
     def test_a_running_saver_refuses_every_switch(self):
         p = self.s.start_scr("/s")

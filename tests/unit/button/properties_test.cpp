@@ -106,6 +106,8 @@ TEST(ButtonProperties, SettersNotifyTheirKeyInOrder) {
     // The notice goes out before the face is redrawn.
     auto notice = std::find(rig.journal.begin(), rig.journal.end(), "Notify Enabled");
     auto clear = std::find(rig.journal.begin(), rig.journal.end(), "Clear");
+    ASSERT_NE(notice, rig.journal.end()) << "no notice";
+    ASSERT_NE(clear, rig.journal.end()) << "no redraw";
     EXPECT_LT(notice, clear);
     rig.Forget();
 

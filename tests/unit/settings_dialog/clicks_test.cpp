@@ -36,7 +36,8 @@ TEST(DialogClicks, WhatAClickOnEachControlDoes) {
         const Case want = it == acting.end() ? Case{ClickAction::None, -1} : it->second;
         EXPECT_EQ(model.Click(c.id), want.action) << dialog::FullName(c);
         EXPECT_EQ(settings.MusicKind, want.kind < 0 ? 7 : want.kind) << dialog::FullName(c);
-        EXPECT_EQ(model.IndicatorChosen(want.kind), want.kind >= 0) << dialog::FullName(c);
+        for (int k = 0; k < music::kMusicKinds; ++k)
+            EXPECT_EQ(model.IndicatorChosen(k), k == want.kind) << dialog::FullName(c) << ", option " << k;
         // An option's music kind is its place in the designer's group.
         if (want.kind >= 0) {
             EXPECT_EQ(c.index, want.kind) << dialog::FullName(c);
