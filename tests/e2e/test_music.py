@@ -21,6 +21,7 @@ import time
 import unittest
 import wave
 
+from fluttera_test import end_process
 from .shared import SAVER, session
 
 TONE_HZ = 440
@@ -155,12 +156,7 @@ class Recording:
         # parec writes what it has when it ends, so the file's end is this moment; its
         # start is later than the launch by however long parec took to connect.
         self.stopped = time.monotonic()
-        self.proc.terminate()
-        try:
-            self.proc.wait(10)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-            self.proc.wait()
+        end_process(self.proc)
 
     def windows(self):
         """(rms, zero crossings of the left channel) per 100 ms window."""

@@ -8,6 +8,8 @@ import signal
 import subprocess
 import sys
 
+from . import end_process
+
 
 class Xvfb:
     """Xvfb on a display number no one else uses (Xvfb picks it and says which once it
@@ -33,13 +35,7 @@ class Xvfb:
         return self.proc.pid
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        end_process(self.proc)
 
     def __enter__(self):
         return self
