@@ -171,7 +171,7 @@ fi
 if want wine32-unit; then
   log "Unit tests of the 32-bit build under 32-bit Wine"
   if [ "$e2e_build" != win32 ]; then
-    not_run wine32-unit "this kernel cannot run 32-bit programs ($("$FLUTTERA_WINE32" --version 2>&1 | tail -n 1))"
+    not_run wine32-unit "this kernel cannot run 32-bit programs ($("$FLUTTERA_WINE32" --version 2>&1 | tail -n 1 | sed "s/^.*line [0-9]*: //"))"
   elif needs win32 wine32-unit; then
     fluttera_wine_for win32
     new_prefix
