@@ -36,6 +36,18 @@ struct Saver {
     startup::SaverSettings settings;
 
     saver::SaverController Make() { return saver::SaverController(window, bgm, sys, hooks, settings); }
+    // A running saver whose 3-second MP3 has started; the calls and commands so far cleared.
+    saver::SaverController PlayingMp3() {
+        settings.MusicKind = 2;
+        settings.MusicFile = "C:\\m\\track.mp3";
+        media.AddFile(settings.MusicFile, 3000);
+        auto c = Make();
+        c.StartMusic();
+        c.SetRunning(true);
+        sys.calls.clear();
+        media.ClearLog();
+        return c;
+    }
     // Only the calls of the exit, the media commands apart.
     V Exit(saver::SaverController& c) {
         sys.calls.clear();
@@ -169,12 +181,7 @@ TEST(SaverMusic, ExitStopsAMusicFileByItsEnding) {
 
 TEST(SaverMusic, AMusicFileLostWhilePlayingLeavesThePetalsToTheNextKey) {
     Saver s;
-    s.settings.MusicKind = 2;
-    s.settings.MusicFile = "C:\\m\\track.mp3";
-    s.media.AddFile(s.settings.MusicFile, 3000);
-    auto c = s.Make();
-    c.StartMusic();
-    c.SetRunning(true);
+    auto c = s.PlayingMp3();
     s.media.Advance(1000);
     c.OnTimer1();
     ASSERT_TRUE(s.media.FilePlaying("MP3Play"));
@@ -219,14 +226,7 @@ TEST(SaverScreens, AChangedLayoutEndsTheSaverAsAKeyDoes) {
     };
     for (const auto& k : cases) {
         Saver s;
-        s.settings.MusicKind = 2;
-        s.settings.MusicFile = "C:\\m\\track.mp3";
-        s.media.AddFile(s.settings.MusicFile, 3000);
-        auto c = s.Make();
-        c.StartMusic();
-        c.SetRunning(true);
-        s.sys.calls.clear();
-        s.media.ClearLog();
+        auto c = s.PlayingMp3();
         c.OnDisplayChange(laidOut, k.now);
         EXPECT_EQ(c.Running(), !k.ends) << k.name;
         // Ending is the exit of a key: the music stopped and closed, the window gone.
