@@ -12,6 +12,8 @@ pkgs=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth xdotool x11-utils x11-apps imagemagick
+  # Several monitors: Xorg with the dummy driver, its outputs switched on with xrandr.
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   fonts-ipafont-gothic locales
   pulseaudio pulseaudio-utils sox libsox-fmt-all
   # 64-bit Wine decodes MP3 for the "MPEGVideo" device through the host's GStreamer

@@ -18,9 +18,12 @@ class Session:
     """Xvfb plus a Wine folder of the chosen Wine (wine.choose()), with the program copied
     into its own folder."""
 
-    def __init__(self, scr, width=1280, height=800, workdir=None, wine=None):
+    def __init__(self, scr, width=1280, height=800, workdir=None, wine=None, x_server=None):
+        """x_server: makes the X server (default: an Xvfb of width x height), for example
+        lambda: xorg.DummyXorg() for several monitors."""
         self.scr_source = os.path.abspath(scr)
         self.width, self.height = width, height
+        self.x_server = x_server or (lambda: Xvfb(self.width, self.height))
         self.root = workdir or tempfile.mkdtemp(prefix="fluttera-e2e-")
         self.wine = wine or choose()
         self.display = None
@@ -29,8 +32,9 @@ class Session:
 
     # -- life cycle ------------------------------------------------------------
     def start(self):
-        self.xvfb = Xvfb(self.width, self.height)
+        self.xvfb = self.x_server()
         self.display = self.xvfb.display
+        self.width, self.height = self.xvfb.width, self.xvfb.height
         self.env = wine_env(os.path.join(self.root, "prefix"), self.display, self.wine)
         make_prefix(self.wine, self.env, unmanaged=True)
         self.program_dir = os.path.join(self.env["WINEPREFIX"], "drive_c", "Fluttera")
