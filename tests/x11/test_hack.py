@@ -60,13 +60,13 @@ def petals(before, after):
     return changed, pink, outside
 
 
-def wait_for_petals(test, timeout=8.0):
+def wait_for_petals(test, timeout=8.0, desktop=None):
     """Screenshots until pink petals show; then nothing may have changed outside the band
-    (the backdrop is the desktop picture)."""
+    (the backdrop is the desktop picture, `desktop` or the one set_desktop() shows)."""
     end, seen = time.monotonic() + timeout, (0, 0, 0)
     while time.monotonic() < end:
         time.sleep(1)
-        seen = petals(base, shot())
+        seen = petals(desktop or base, shot())
         if seen[1] >= 150:
             break
     test.assertGreaterEqual(seen[1], 150, f"no petals showed: {seen}")
@@ -157,21 +157,39 @@ class Hack(unittest.TestCase):
         self.assertEqual(p.returncode, 0, p.stderr.read())
 
 
+def ordinary_user(test):
+    """The user the savers run as (made when missing); skips the test where that cannot be."""
+    try:
+        return pwd.getpwnam(TEST_USER)
+    except KeyError:
+        if os.geteuid() != 0:
+            test.skipTest(f"no user {TEST_USER} and not root to make one")
+        subprocess.run(["useradd", "-m", "-s", "/bin/sh", TEST_USER], check=True)
+        print(f"(made the user {TEST_USER} for this test)", file=sys.stderr)
+        user = pwd.getpwnam(TEST_USER)
+    if os.geteuid() != 0 and os.geteuid() != user.pw_uid:
+        test.skipTest(f"cannot run programs as {TEST_USER}")
+    return user
+
+
+def as_user(user, *args, **variables):
+    """A command line that runs as the test user on the test display, with these variables."""
+    extra = [f"{k}={v}" for k, v in variables.items()]
+    cmd = ["env", f"DISPLAY={env['DISPLAY']}", f"HOME={user.pw_dir}", *extra, *args]
+    return ["runuser", "-u", TEST_USER, "--", *cmd] if os.geteuid() == 0 else cmd
+
+
+def hack_pids(user, path):
+    r = subprocess.run(["pgrep", "-u", str(user.pw_uid), "-f", f"^{path} "], capture_output=True, text=True)
+    return r.stdout.split()
+
+
 class UnderXScreenSaver(unittest.TestCase):
     """The real daemon, run as an ordinary user, configured to run `fluttera --root`."""
 
     def setUp(self):
         set_desktop()
-        try:
-            self.user = pwd.getpwnam(TEST_USER)
-        except KeyError:
-            if os.geteuid() != 0:
-                self.skipTest(f"no user {TEST_USER} and not root to make one")
-            subprocess.run(["useradd", "-m", "-s", "/bin/sh", TEST_USER], check=True)
-            print(f"(made the user {TEST_USER} for this test)", file=sys.stderr)
-            self.user = pwd.getpwnam(TEST_USER)
-        if os.geteuid() != 0 and os.geteuid() != self.user.pw_uid:
-            self.skipTest(f"cannot run programs as {TEST_USER}")
+        self.user = ordinary_user(self)
         # A copy the test user may run, wherever the build tree is.
         self.dir = tempfile.mkdtemp(prefix="fluttera-xss-")
         os.chmod(self.dir, 0o755)
@@ -186,15 +204,11 @@ class UnderXScreenSaver(unittest.TestCase):
                     f"programs:\t{self.hack} --root\t\\n\n")
         os.chown(os.path.join(self.home, ".xscreensaver"), self.user.pw_uid, self.user.pw_gid)
 
-    def as_user(self, *args, **kw):
-        cmd = ["env", f"DISPLAY={env['DISPLAY']}", f"HOME={self.home}", *args]
-        if os.geteuid() == 0:
-            cmd = ["runuser", "-u", TEST_USER, "--", *cmd]
-        return cmd
+    def as_user(self, *args):
+        return as_user(self.user, *args)
 
     def hack_pids(self):
-        r = subprocess.run(["pgrep", "-u", str(self.user.pw_uid), "-f", f"^{self.hack} "], capture_output=True, text=True)
-        return r.stdout.split()
+        return hack_pids(self.user, self.hack)
 
     def command(self, what):
         return subprocess.run(self.as_user("xscreensaver-command", what), capture_output=True, text=True, timeout=20)
@@ -221,6 +235,91 @@ class UnderXScreenSaver(unittest.TestCase):
         while self.hack_pids() and time.monotonic() < end:
             time.sleep(0.1)
         self.assertEqual(self.hack_pids(), [], "the hack outlived -deactivate")
+
+
+class UnderMate(unittest.TestCase):
+    """MATE's real saver, run as an ordinary user on a session bus of its own, with the
+    hack's theme chosen through gsettings over a background that a wallpaper setter
+    published on the root (_XROOTPMAP_ID). The hack and its theme entry are put where the
+    package puts them: MATE runs themes only from its own folders under /usr."""
+    THEME = "/usr/share/applications/screensavers/fluttera.desktop"
+    PROGRAM = "/usr/libexec/xscreensaver/fluttera"
+
+    def setUp(self):
+        self.user = ordinary_user(self)
+        entry = os.path.join(os.path.dirname(HACK), "generated", "fluttera.desktop")
+        for source, target in ((HACK, self.PROGRAM), (entry, self.THEME)):
+            self.place(source, target)
+        # The background: another picture than the root showed, set as a desktop sets it.
+        picture = os.path.join(tmp, "background.png")
+        x("convert", "-size", f"{WIDTH}x{HEIGHT}", "gradient:#6e3c1f-#8a9a5a", "-fill", "#20d0f0",
+          "-draw", "rectangle 60,500 300,700", picture, check=True)
+        self.assertEqual(x("hsetroot", "-full", picture).returncode, 0)
+        self.background = shot()
+        self.assertEqual(self.background.pixel(100, 600), (0x20, 0xd0, 0xf0), "hsetroot set no background")
+
+    def place(self, source, target):
+        """Copies a file where the package puts it, and puts back what was there after."""
+        kept = target + ".fluttera-test"
+        if os.path.exists(target):
+            os.rename(target, kept)
+            self.addCleanup(os.rename, kept, target)
+        shutil.copy(source, target)
+        os.chmod(target, 0o755 if target == self.PROGRAM else 0o644)
+        self.addCleanup(os.remove, target)
+
+    def test_activate_shows_petals_over_the_background_and_deactivate_ends_the_hack(self):
+        # A session bus that lasts as long as this command's input stays open.
+        bus = subprocess.Popen(as_user(self.user, "dbus-run-session", "--", "sh", "-c",
+                                       'echo "$DBUS_SESSION_BUS_ADDRESS"; exec cat >/dev/null'),
+                               stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.addCleanup(lambda: (bus.stdin.close(), ended(bus, 10) or bus.kill(), bus.wait(), bus.stdout.close()))
+        address = bus.stdout.readline().strip()
+        self.assertTrue(address, "dbus-run-session gave no bus")
+
+        def user(*args, **kw):
+            return subprocess.run(as_user(self.user, *args, DBUS_SESSION_BUS_ADDRESS=address,
+                                          XDG_CURRENT_DESKTOP="MATE"), capture_output=True, text=True,
+                                  timeout=20, **kw)
+        for key, value in (("themes", "['screensavers-fluttera']"), ("mode", "single"),
+                           ("lock-enabled", "false")):
+            r = user("gsettings", "set", "org.mate.screensaver", key, value)
+            self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(user("gsettings", "get", "org.mate.screensaver", "themes").stdout.strip(),
+                         "['screensavers-fluttera']")
+        log = open(os.path.join(tmp, "mate-screensaver.log"), "w+")
+        self.addCleanup(log.close)
+        saver = subprocess.Popen(as_user(self.user, "mate-screensaver", "--no-daemon", "--debug",
+                                         DBUS_SESSION_BUS_ADDRESS=address, XDG_CURRENT_DESKTOP="MATE"),
+                                 stdout=log, stderr=subprocess.STDOUT)
+
+        def stop_saver():
+            user("mate-screensaver-command", "--exit")
+            ended(saver, 10) or saver.kill()
+            saver.wait()
+        self.addCleanup(stop_saver)
+        for _ in range(50):  # it answers once it is on the bus
+            if user("mate-screensaver-command", "--query").returncode == 0:
+                break
+            time.sleep(0.2)
+        r = user("mate-screensaver-command", "--activate")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        try:
+            wait_for_petals(self, desktop=self.background)
+        except AssertionError:
+            log.seek(0)
+            print("".join(l for l in log if "command" in l.lower() or "job" in l.lower())[-3000:], file=sys.stderr)
+            raise
+        self.assertTrue(hack_pids(self.user, self.PROGRAM), "the hack is not running")
+        self.assertEqual(shot().pixel(100, 600), (0x20, 0xd0, 0xf0), "the backdrop is not the background")
+        t = time.monotonic()
+        self.assertEqual(user("mate-screensaver-command", "--deactivate").returncode, 0)
+        while hack_pids(self.user, self.PROGRAM) and time.monotonic() - t < 5:
+            time.sleep(0.05)
+        self.assertEqual(hack_pids(self.user, self.PROGRAM), [], "the hack outlived --deactivate")
+        took = time.monotonic() - t
+        print(f"(the hack ended {took:.2f} s after --deactivate)", end=" ", file=sys.stderr)
+        self.assertLess(took, 1.0, "the hack took over a second to end")
 
 
 if __name__ == "__main__":
