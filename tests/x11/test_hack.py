@@ -115,37 +115,55 @@ class Hack(unittest.TestCase):
     def setUp(self):
         set_desktop()
 
-    def start(self, *args):
-        p = subprocess.Popen([HACK, *args], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    def start(self, *args, **variables):
+        p = subprocess.Popen([HACK, *args], env=dict(env, **variables), stdout=subprocess.DEVNULL,
+                             stderr=subprocess.PIPE)
         self.addCleanup(lambda: (p.poll() is None and p.kill(), p.wait(), p.stderr.close()))
         return p
 
-    def test_window_id_petals_then_ends_with_its_window(self):
+    def test_a_window_named_or_handed_petals_then_ends_with_it(self):
         xlib = ctypes.CDLL("libX11.so.6")
         xlib.XOpenDisplay.restype = ctypes.c_void_p
         xlib.XCreateSimpleWindow.restype = ctypes.c_ulong
         xlib.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + \
             [ctypes.c_uint] * 3 + [ctypes.c_ulong] * 2
-        for f in (xlib.XMapWindow, xlib.XDestroyWindow, xlib.XSetWindowBackgroundPixmap):
+        for f in (xlib.XMapWindow, xlib.XDestroyWindow):
             f.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
         for f in (xlib.XSync, xlib.XDefaultRootWindow, xlib.XCloseDisplay):
             f.argtypes = [ctypes.c_void_p] + ([ctypes.c_int] if f is xlib.XSync else [])
         xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+        xlib.XCreatePixmap.restype = xlib.XInternAtom.restype = ctypes.c_ulong
+        xlib.XCreatePixmap.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_uint] * 3
+        xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        xlib.XChangeProperty.argtypes = [ctypes.c_void_p] + [ctypes.c_ulong] * 3 + [ctypes.c_int] * 2 + \
+            [ctypes.c_void_p, ctypes.c_int]
+        xlib.XFreePixmap.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        xlib.XDeleteProperty.argtypes = xlib.XSetWindowBackgroundPixmap.argtypes = [ctypes.c_void_p] + [ctypes.c_ulong] * 2
         dpy = xlib.XOpenDisplay(env["DISPLAY"].encode())
         self.assertTrue(dpy)
-        win = xlib.XCreateSimpleWindow(dpy, xlib.XDefaultRootWindow(dpy), 0, 0, WIDTH, HEIGHT, 0, 0, 0)
-        # Its background is the root's: the desktop picture shows through it.
-        xlib.XSetWindowBackgroundPixmap.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong]
-        xlib.XSetWindowBackgroundPixmap(dpy, win, 1)  # ParentRelative
-        xlib.XMapWindow(dpy, win)
-        xlib.XSync(dpy, 0)
-        p = self.start("--window-id", hex(win))
-        wait_for_petals(self)
-        xlib.XDestroyWindow(dpy, win)
-        xlib.XSync(dpy, 0)
-        self.assertTrue(ended(p, 3), "still running after its window was destroyed")
-        self.assertEqual(p.returncode, 0, p.stderr.read())
-        xlib.XCloseDisplay(dpy)
+        root = xlib.XDefaultRootWindow(dpy)
+        # The root names a background picture that is gone, as a wallpaper setter that ended
+        # may leave it: a saver other than XScreenSaver handing the window leaves the hack
+        # its still of the screen then.
+        gone = ctypes.c_ulong(xlib.XCreatePixmap(dpy, root, 8, 8, 24))
+        xlib.XFreePixmap(dpy, gone.value)
+        xrootpmap = xlib.XInternAtom(dpy, b"_XROOTPMAP_ID", 0)
+        xlib.XChangeProperty(dpy, root, xrootpmap, 20, 32, 0, ctypes.byref(gone), 1)  # XA_PIXMAP, replace
+        self.addCleanup(lambda: (xlib.XDeleteProperty(dpy, root, xrootpmap), xlib.XCloseDisplay(dpy)))
+        for handed in ("by --window-id", "by another saver"):
+            with self.subTest(handed):
+                win = xlib.XCreateSimpleWindow(dpy, root, 0, 0, WIDTH, HEIGHT, 0, 0, 0)
+                # Its background is the root's: the desktop picture shows through it.
+                xlib.XSetWindowBackgroundPixmap(dpy, win, 1)  # ParentRelative
+                xlib.XMapWindow(dpy, win)
+                xlib.XSync(dpy, 0)
+                p = self.start("--window-id", hex(win)) if handed == "by --window-id" else \
+                    self.start(XSCREENSAVER_WINDOW=hex(win))
+                wait_for_petals(self)
+                xlib.XDestroyWindow(dpy, win)
+                xlib.XSync(dpy, 0)
+                self.assertTrue(ended(p, 3), "still running after its window was destroyed")
+                self.assertEqual(p.returncode, 0, p.stderr.read())
 
     def test_root_petals_then_sigterm_ends_at_once(self):
         p = self.start("--root")
