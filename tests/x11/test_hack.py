@@ -14,6 +14,7 @@ import time
 import unittest
 
 from fluttera_test.pictures import Image
+from fluttera_test.session import wait_until
 from fluttera_test.xvfb import Xvfb
 
 HACK = os.path.abspath(os.environ.get("FLUTTERA_HACK", os.path.join(os.path.dirname(__file__),
@@ -268,6 +269,8 @@ class UnderMate(unittest.TestCase):
         entry = os.path.join(os.path.dirname(HACK), "generated", "fluttera.desktop")
         for source, target in ((HACK, self.PROGRAM), (entry, self.THEME)):
             self.place(source, target)
+        os.chmod(self.PROGRAM, 0o755)
+        os.chmod(self.THEME, 0o644)
         # The background: another picture than the root showed, set as a desktop sets it.
         picture = os.path.join(tmp, "background.png")
         x("convert", "-size", f"{WIDTH}x{HEIGHT}", "gradient:#6e3c1f-#8a9a5a", "-fill", "#20d0f0",
@@ -278,12 +281,10 @@ class UnderMate(unittest.TestCase):
 
     def place(self, source, target):
         """Copies a file where the package puts it, and puts back what was there after."""
-        kept = target + ".fluttera-test"
         if os.path.exists(target):
-            os.rename(target, kept)
-            self.addCleanup(os.rename, kept, target)
+            os.rename(target, target + ".kept")
+            self.addCleanup(os.rename, target + ".kept", target)
         shutil.copy(source, target)
-        os.chmod(target, 0o755 if target == self.PROGRAM else 0o644)
         self.addCleanup(os.remove, target)
 
     def test_activate_shows_petals_over_the_background_and_deactivate_ends_the_hack(self):
@@ -292,53 +293,31 @@ class UnderMate(unittest.TestCase):
                                        'echo "$DBUS_SESSION_BUS_ADDRESS"; exec cat >/dev/null'),
                                stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         self.addCleanup(lambda: (bus.stdin.close(), ended(bus, 10) or bus.kill(), bus.wait(), bus.stdout.close()))
-        address = bus.stdout.readline().strip()
-        self.assertTrue(address, "dbus-run-session gave no bus")
+        session = dict(DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip(), XDG_CURRENT_DESKTOP="MATE")
 
-        def user(*args, **kw):
-            return subprocess.run(as_user(self.user, *args, DBUS_SESSION_BUS_ADDRESS=address,
-                                          XDG_CURRENT_DESKTOP="MATE"), capture_output=True, text=True,
-                                  timeout=20, **kw)
-        for key, value in (("themes", "['screensavers-fluttera']"), ("mode", "single"),
-                           ("lock-enabled", "false")):
-            r = user("gsettings", "set", "org.mate.screensaver", key, value)
-            self.assertEqual(r.returncode, 0, r.stderr)
-        self.assertEqual(user("gsettings", "get", "org.mate.screensaver", "themes").stdout.strip(),
-                         "['screensavers-fluttera']")
+        def user(*args):
+            return subprocess.run(as_user(self.user, *args, **session), capture_output=True, text=True, timeout=20)
+        for key, value in (("themes", "['screensavers-fluttera']"), ("mode", "single"), ("lock-enabled", "false")):
+            self.assertEqual(user("gsettings", "set", "org.mate.screensaver", key, value).returncode, 0, key)
         log = open(os.path.join(tmp, "mate-screensaver.log"), "w+")
-        self.addCleanup(log.close)
-        saver = subprocess.Popen(as_user(self.user, "mate-screensaver", "--no-daemon", "--debug",
-                                         DBUS_SESSION_BUS_ADDRESS=address, XDG_CURRENT_DESKTOP="MATE"),
+        saver = subprocess.Popen(as_user(self.user, "mate-screensaver", "--no-daemon", "--debug", **session),
                                  stdout=log, stderr=subprocess.STDOUT)
-
-        def stop_saver():
-            user("mate-screensaver-command", "--exit")
-            ended(saver, 10) or saver.kill()
-            saver.wait()
-        self.addCleanup(stop_saver)
-        for _ in range(50):  # it answers once it is on the bus
-            if user("mate-screensaver-command", "--query").returncode == 0:
-                break
-            time.sleep(0.2)
-        r = user("mate-screensaver-command", "--activate")
-        self.assertEqual(r.returncode, 0, r.stderr)
-        try:
-            wait_for_petals(self, desktop=self.background)
-        except AssertionError:
-            log.seek(0)
-            print("".join(l for l in log if "command" in l.lower() or "job" in l.lower())[-3000:], file=sys.stderr)
-            raise
-        self.assertTrue(hack_pids(self.user, self.PROGRAM), "the hack is not running")
+        self.addCleanup(lambda: (user("mate-screensaver-command", "--exit"), ended(saver, 10) or saver.kill(),
+                                 saver.wait(), log.close()))
+        wait_until(lambda: user("mate-screensaver-command", "--query").returncode == 0)  # once on the bus
+        self.assertEqual(user("mate-screensaver-command", "--activate").returncode, 0)
+        log.seek(0)
+        self.assertTrue(wait_until(lambda: hack_pids(self.user, self.PROGRAM)),
+                        "the hack is not running: " + "".join(l for l in log if "command for job" in l))
+        wait_for_petals(self, desktop=self.background)
         self.assertEqual(shot().pixel(100, 600), (0x20, 0xd0, 0xf0), "the backdrop is not the background")
         t = time.monotonic()
         self.assertEqual(user("mate-screensaver-command", "--deactivate").returncode, 0)
-        while hack_pids(self.user, self.PROGRAM) and time.monotonic() - t < 5:
-            time.sleep(0.05)
-        self.assertEqual(hack_pids(self.user, self.PROGRAM), [], "the hack outlived --deactivate")
+        wait_until(lambda: not hack_pids(self.user, self.PROGRAM), timeout=5, step=0.05)
         took = time.monotonic() - t
         print(f"(the hack ended {took:.2f} s after --deactivate)", end=" ", file=sys.stderr)
+        self.assertEqual(hack_pids(self.user, self.PROGRAM), [], "the hack outlived --deactivate")
         self.assertLess(took, 1.0, "the hack took over a second to end")
-
 
 if __name__ == "__main__":
     result = unittest.main(exit=False, verbosity=2).result
