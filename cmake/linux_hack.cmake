@@ -32,6 +32,16 @@ set_target_properties(fluttera_hack_bench PROPERTIES EXCLUDE_FROM_ALL ON)
 install(TARGETS fluttera RUNTIME DESTINATION ${XSS_HACKDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/assets/xscreensaver/fluttera.xml DESTINATION ${XSS_CONFIGDIR})
 
+# MATE's saver lists the themes in its themes folder (category Screensaver) and runs a
+# theme's program only from a fixed set of folders, /usr/libexec/xscreensaver among them,
+# named by its full path there: the entry names the hack where the package puts it.
+set(FLUTTERA_DEB_PREFIX /usr)
+set(FLUTTERA_PACKAGED_HACK ${FLUTTERA_DEB_PREFIX}/${XSS_HACKDIR}/fluttera)
+configure_file(${CMAKE_SOURCE_DIR}/assets/mate-screensaver/fluttera.desktop.in
+               ${CMAKE_BINARY_DIR}/generated/fluttera.desktop @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/generated/fluttera.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/screensavers)
+
 # The package's maintainer, named once: the package's control file, its changelog and its
 # copyright file.
 set(FLUTTERA_MAINTAINER "Fluttera developers <fluttera@users.noreply.fluttera.org>")
@@ -74,14 +84,17 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Cherry-blossom petals over your desktop, 
 set(CPACK_PACKAGE_DESCRIPTION "fluttera draws cherry-blossom petals that fall, sway and tumble over a
 still picture of the desktop, sixty passes a second, scaled on high-DPI
 screens. XScreenSaver runs it like its own hacks, one per monitor, and
-its settings dialog sets the number of petals.
+its settings dialog sets the number of petals. MATE's screen saver lists
+it among its themes, with the desktop's background picture under the
+petals.
 
 It is the same petal animation as the Windows screen saver Fluttera.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${FLUTTERA_DEB_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver, xscreensaver-data")
+set(CPACK_DEBIAN_PACKAGE_ENHANCES "mate-screensaver")
 set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/packages)
 include(CPack)

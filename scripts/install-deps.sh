@@ -29,6 +29,10 @@ pkgs=(
   # The Linux hack: Xlib and MIT-SHM headers; XScreenSaver itself (the daemon, the
   # command, the image helper) for its tests; dpkg-dev for CPack's .deb dependencies.
   libx11-dev libxext-dev xscreensaver xscreensaver-data dpkg-dev procps
+  # The hack under MATE's saver: the saver itself, gsettings that remember (dconf) on a
+  # session bus of the test's own (dbus-run-session), a wallpaper setter that publishes
+  # the background on the root (hsetroot), and the check of the package's theme entry.
+  mate-screensaver dconf-gsettings-backend dbus desktop-file-utils hsetroot
 )
 
 # install_missing PACKAGE...: installs those not installed yet.

@@ -1,5 +1,6 @@
 #include "hack/backdrop_x11.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -12,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "hack/backdrop_rules.h"
 
 #ifndef FLUTTERA_XSS_LIBEXEC
 #define FLUTTERA_XSS_LIBEXEC "/usr/libexec/xscreensaver"
@@ -120,38 +123,144 @@ bool TakeRootStill(Target& t, Backdrop& out) {
     return true;
 }
 
-bool TakeBackdrop(Target& t, int cancelFd, Backdrop& out) {
-    // The helper is made for hacks that XScreenSaver runs: it takes the desktop from the
-    // screenshot the daemon saved before blanking. Started by anything else it may wait
-    // for a window it cannot raise (the root), so there the still of the root serves.
-    const std::string helper = std::getenv("XSCREENSAVER_WINDOW") ? FindGetImage() : std::string();
-    if (!helper.empty()) {
-        const Pixmap pixmap = XCreatePixmap(t.dpy, t.window, static_cast<unsigned>(t.width),
-                                            static_cast<unsigned>(t.height), static_cast<unsigned>(t.depth));
-        XSync(t.dpy, False);
-        const bool ok = RunHelper(helper, t, pixmap, cancelFd);
-        bool got = false;
-        if (ok) {
-            XErrorTrap::Arm();
-            XImage* img = XGetImage(t.dpy, pixmap, 0, 0, static_cast<unsigned>(t.width),
-                                    static_cast<unsigned>(t.height), AllPlanes, ZPixmap);
-            if (img) {
-                out.width = t.width;
-                out.height = t.height;
-                out.pixels.assign(static_cast<size_t>(t.width) * t.height, 0);
-                out.source = helper;
-                CopyImage(img, out, 0, 0);
-                XDestroyImage(img);
-                got = true;
-            }
+namespace {
+
+// The helper's picture of the window's size; false when it is absent, fails or is cancelled.
+bool TakeFromHelper(Target& t, int cancelFd, Backdrop& out) {
+    const std::string helper = FindGetImage();
+    if (helper.empty()) return false;
+    const Pixmap pixmap = XCreatePixmap(t.dpy, t.window, static_cast<unsigned>(t.width),
+                                        static_cast<unsigned>(t.height), static_cast<unsigned>(t.depth));
+    XSync(t.dpy, False);
+    bool got = false;
+    if (RunHelper(helper, t, pixmap, cancelFd)) {
+        XErrorTrap::Arm();
+        XImage* img = XGetImage(t.dpy, pixmap, 0, 0, static_cast<unsigned>(t.width),
+                                static_cast<unsigned>(t.height), AllPlanes, ZPixmap);
+        if (img) {
+            out.width = t.width;
+            out.height = t.height;
+            out.pixels.assign(static_cast<size_t>(t.width) * t.height, 0);
+            out.source = helper;
+            CopyImage(img, out, 0, 0);
+            XDestroyImage(img);
+            got = true;
         }
-        XFreePixmap(t.dpy, pixmap);
-        if (got) return true;
-        pollfd p{cancelFd, POLLIN, 0};
-        if (cancelFd >= 0 && poll(&p, 1, 0) > 0) return false;
-        std::fprintf(stderr, "fluttera: %s gave no picture; using a still of the screen\n", helper.c_str());
     }
-    return TakeRootStill(t, out);
+    XFreePixmap(t.dpy, pixmap);
+    pollfd p{cancelFd, POLLIN, 0};
+    if (!got && !(cancelFd >= 0 && poll(&p, 1, 0) > 0))
+        std::fprintf(stderr, "fluttera: %s gave no picture; using a still of the screen\n", helper.c_str());
+    return got;
+}
+
+}  // namespace
+
+std::vector<WindowFacts> WindowChain(Display* dpy, Window window) {
+    std::vector<WindowFacts> chain;
+    const Window root = DefaultRootWindow(dpy);
+    XErrorTrap::Arm();
+    for (int depth = 0; window && window != root && depth < 64; ++depth) {
+        WindowFacts facts;
+        int count = 0;
+        if (Atom* atoms = XListProperties(dpy, window, &count)) {
+            std::vector<char*> names(static_cast<size_t>(count), nullptr);
+            if (count > 0 && XGetAtomNames(dpy, atoms, count, names.data()))
+                for (char* name : names) {
+                    facts.properties.emplace_back(name ? name : "");
+                    if (name) XFree(name);
+                }
+            XFree(atoms);
+        }
+        XClassHint hint{};
+        if (XGetClassHint(dpy, window, &hint)) {
+            if (hint.res_class) facts.wmClass = hint.res_class;
+            XFree(hint.res_name);
+            XFree(hint.res_class);
+        }
+        Window parent = 0, rootOut = 0, *children = nullptr;
+        unsigned n = 0;
+        if (!XQueryTree(dpy, window, &rootOut, &parent, &children, &n) || XErrorTrap::Error()) break;
+        if (children) XFree(children);
+        chain.push_back(std::move(facts));
+        window = parent;
+    }
+    return chain;
+}
+
+bool TakeRootPicture(Target& t, Backdrop& out) {
+    Display* dpy = t.dpy;
+    const Window root = DefaultRootWindow(dpy);
+    const Atom property = XInternAtom(dpy, "_XROOTPMAP_ID", True);
+    if (property == None) return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XErrorTrap::Arm();
+    if (XGetWindowProperty(dpy, root, property, 0, 1, False, XA_PIXMAP, &type, &format, &count, &after, &data) !=
+            Success || !data)
+        return false;
+    const Pixmap pixmap = type == XA_PIXMAP && format == 32 && count == 1 ? *reinterpret_cast<unsigned long*>(data) : None;
+    XFree(data);
+    if (pixmap == None) return false;
+    // The pixmap outlives its setter only as long as the setter asked; a stale id is an error.
+    Window pixmapRoot = 0;
+    int px = 0, py = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    XErrorTrap::Arm();
+    if (!XGetGeometry(dpy, pixmap, &pixmapRoot, &px, &py, &width, &height, &border, &depth) || XErrorTrap::Error() ||
+        pixmapRoot != root || width == 0 || height == 0)
+        return false;
+    // Its pixels are in the root's visual: only the kind the hack draws in is read.
+    const int screen = DefaultScreen(dpy);
+    const Visual* v = DefaultVisual(dpy, screen);
+    if (static_cast<int>(depth) != DefaultDepth(dpy, screen) || v->c_class != TrueColor || v->red_mask != 0xFF0000 ||
+        v->green_mask != 0x00FF00 || v->blue_mask != 0x0000FF)
+        return false;
+
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(dpy, t.window, root, 0, 0, &x, &y, &child);
+    const Span xs = TileSpan(x, t.width, static_cast<int>(width)), ys = TileSpan(y, t.height, static_cast<int>(height));
+    XErrorTrap::Arm();
+    XImage* img = XGetImage(dpy, pixmap, xs.from, ys.from, static_cast<unsigned>(xs.length),
+                            static_cast<unsigned>(ys.length), AllPlanes, ZPixmap);
+    if (!img) return false;
+    Backdrop part;
+    part.width = xs.length;
+    part.height = ys.length;
+    part.pixels.assign(static_cast<size_t>(xs.length) * ys.length, 0);
+    CopyImage(img, part, 0, 0);
+    XDestroyImage(img);
+    out.width = t.width;
+    out.height = t.height;
+    out.source = "the desktop's background picture";
+    TileUnder(part.pixels, xs, ys, static_cast<int>(width), static_cast<int>(height), x, y, t.width, t.height, out.pixels);
+    return true;
+}
+
+bool TakeBackdrop(Target& t, int cancelFd, Backdrop& out) {
+    const bool handed = std::getenv("XSCREENSAVER_WINDOW") != nullptr;
+    const bool byXScreenSaver = handed && MadeByXScreenSaver(WindowChain(t.dpy, t.window));
+    for (BackdropSource source : BackdropSources(handed, byXScreenSaver)) {
+        switch (source) {
+        case BackdropSource::ImageHelper: {
+            if (TakeFromHelper(t, cancelFd, out)) return true;
+            pollfd p{cancelFd, POLLIN, 0};
+            if (cancelFd >= 0 && poll(&p, 1, 0) > 0) return false;
+            break;
+        }
+        case BackdropSource::RootPicture:
+            if (TakeRootPicture(t, out)) return true;
+            std::fputs("fluttera: the root names no background picture (_XROOTPMAP_ID); using a still of the screen\n",
+                       stderr);
+            break;
+        case BackdropSource::ScreenStill:
+            return TakeRootStill(t, out);
+        }
+    }
+    return false;
 }
 
 }  // namespace hack

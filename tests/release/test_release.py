@@ -145,6 +145,26 @@ class Deb(unittest.TestCase):
                         "fluttera --root"] + sorted(options):
             self.assertTrue(heading in shown.stdout, f"{heading!r} is not on the manual page")
 
+    def test_the_theme_entry_for_mates_saver_validates_and_starts_the_packaged_hack(self):
+        tree = tempfile.mkdtemp(prefix="fluttera-deb-")
+        self.addCleanup(shutil.rmtree, tree, ignore_errors=True)
+        subprocess.run(["dpkg-deb", "-x", os.path.join(DIST, f"fluttera_{VERSION}_amd64.deb"), tree], check=True)
+        entry = os.path.join(tree, "usr/share/applications/screensavers/fluttera.desktop")
+        r = subprocess.run(["desktop-file-validate", entry], capture_output=True, text=True)
+        print("\n  desktop-file-validate: " + (r.stdout.strip() or "nothing to report"))
+        # A hint stays: MATE's themes must use its own category, which is no main category.
+        self.assertEqual((r.returncode, [l for l in r.stdout.splitlines() if "hint:" not in l]), (0, []))
+        with open(entry, encoding="utf-8") as f:
+            keys = dict(l.rstrip("\n").split("=", 1) for l in f if "=" in l)
+        self.assertEqual((keys.get("Name"), bool(keys.get("Name[ja]"))), ("Fluttera", True))
+        self.assertIn("Screensaver", keys["Categories"].split(";"))
+        program = keys["Exec"].split()[0]
+        self.assertEqual(keys["TryExec"], program)
+        self.assertTrue(os.access(tree + program, os.X_OK), f"{program} is not in the package")
+        fields = subprocess.run(["dpkg-deb", "-f", os.path.join(DIST, f"fluttera_{VERSION}_amd64.deb"), "Enhances"],
+                                capture_output=True, text=True).stdout
+        self.assertIn("mate-screensaver", fields)
+
 
 class Signing(unittest.TestCase):
     """Release files made with a throwaway self-signed certificate: every Windows program and

@@ -15,6 +15,7 @@ import unittest
 
 from fluttera_test import counting
 from fluttera_test.pictures import Image
+from fluttera_test.session import wait_until
 from fluttera_test.xvfb import Xvfb
 
 HACK = os.path.abspath(os.environ.get("FLUTTERA_HACK", os.path.join(os.path.dirname(__file__),
@@ -61,13 +62,13 @@ def petals(before, after):
     return changed, pink, outside
 
 
-def wait_for_petals(test, timeout=8.0):
+def wait_for_petals(test, timeout=8.0, desktop=None):
     """Screenshots until pink petals show; then nothing may have changed outside the band
-    (the backdrop is the desktop picture)."""
+    (the backdrop is the desktop picture, `desktop` or the one set_desktop() shows)."""
     end, seen = time.monotonic() + timeout, (0, 0, 0)
     while time.monotonic() < end:
         time.sleep(1)
-        seen = petals(base, shot())
+        seen = petals(desktop or base, shot())
         if seen[1] >= 150:
             break
     test.assertGreaterEqual(seen[1], 150, f"no petals showed: {seen}")
@@ -116,37 +117,55 @@ class Hack(unittest.TestCase):
     def setUp(self):
         set_desktop()
 
-    def start(self, *args):
-        p = subprocess.Popen([HACK, *args], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    def start(self, *args, **variables):
+        p = subprocess.Popen([HACK, *args], env=dict(env, **variables), stdout=subprocess.DEVNULL,
+                             stderr=subprocess.PIPE)
         self.addCleanup(lambda: (p.poll() is None and p.kill(), p.wait(), p.stderr.close()))
         return p
 
-    def test_window_id_petals_then_ends_with_its_window(self):
+    def test_a_window_named_or_handed_petals_then_ends_with_it(self):
         xlib = ctypes.CDLL("libX11.so.6")
         xlib.XOpenDisplay.restype = ctypes.c_void_p
         xlib.XCreateSimpleWindow.restype = ctypes.c_ulong
         xlib.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + \
             [ctypes.c_uint] * 3 + [ctypes.c_ulong] * 2
-        for f in (xlib.XMapWindow, xlib.XDestroyWindow, xlib.XSetWindowBackgroundPixmap):
+        for f in (xlib.XMapWindow, xlib.XDestroyWindow):
             f.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
         for f in (xlib.XSync, xlib.XDefaultRootWindow, xlib.XCloseDisplay):
             f.argtypes = [ctypes.c_void_p] + ([ctypes.c_int] if f is xlib.XSync else [])
         xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+        xlib.XCreatePixmap.restype = xlib.XInternAtom.restype = ctypes.c_ulong
+        xlib.XCreatePixmap.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_uint] * 3
+        xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        xlib.XChangeProperty.argtypes = [ctypes.c_void_p] + [ctypes.c_ulong] * 3 + [ctypes.c_int] * 2 + \
+            [ctypes.c_void_p, ctypes.c_int]
+        xlib.XFreePixmap.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        xlib.XDeleteProperty.argtypes = xlib.XSetWindowBackgroundPixmap.argtypes = [ctypes.c_void_p] + [ctypes.c_ulong] * 2
         dpy = xlib.XOpenDisplay(env["DISPLAY"].encode())
         self.assertTrue(dpy)
-        win = xlib.XCreateSimpleWindow(dpy, xlib.XDefaultRootWindow(dpy), 0, 0, WIDTH, HEIGHT, 0, 0, 0)
-        # Its background is the root's: the desktop picture shows through it.
-        xlib.XSetWindowBackgroundPixmap.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong]
-        xlib.XSetWindowBackgroundPixmap(dpy, win, 1)  # ParentRelative
-        xlib.XMapWindow(dpy, win)
-        xlib.XSync(dpy, 0)
-        p = self.start("--window-id", hex(win))
-        wait_for_petals(self)
-        xlib.XDestroyWindow(dpy, win)
-        xlib.XSync(dpy, 0)
-        self.assertTrue(ended(p, 3), "still running after its window was destroyed")
-        self.assertEqual(p.returncode, 0, p.stderr.read())
-        xlib.XCloseDisplay(dpy)
+        root = xlib.XDefaultRootWindow(dpy)
+        # The root names a background picture that is gone, as a wallpaper setter that ended
+        # may leave it: a saver other than XScreenSaver handing the window leaves the hack
+        # its still of the screen then.
+        gone = ctypes.c_ulong(xlib.XCreatePixmap(dpy, root, 8, 8, 24))
+        xlib.XFreePixmap(dpy, gone.value)
+        xrootpmap = xlib.XInternAtom(dpy, b"_XROOTPMAP_ID", 0)
+        xlib.XChangeProperty(dpy, root, xrootpmap, 20, 32, 0, ctypes.byref(gone), 1)  # XA_PIXMAP, replace
+        self.addCleanup(lambda: (xlib.XDeleteProperty(dpy, root, xrootpmap), xlib.XCloseDisplay(dpy)))
+        for handed in ("by --window-id", "by another saver"):
+            with self.subTest(handed):
+                win = xlib.XCreateSimpleWindow(dpy, root, 0, 0, WIDTH, HEIGHT, 0, 0, 0)
+                # Its background is the root's: the desktop picture shows through it.
+                xlib.XSetWindowBackgroundPixmap(dpy, win, 1)  # ParentRelative
+                xlib.XMapWindow(dpy, win)
+                xlib.XSync(dpy, 0)
+                p = self.start("--window-id", hex(win)) if handed == "by --window-id" else \
+                    self.start(XSCREENSAVER_WINDOW=hex(win))
+                wait_for_petals(self)
+                xlib.XDestroyWindow(dpy, win)
+                xlib.XSync(dpy, 0)
+                self.assertTrue(ended(p, 3), "still running after its window was destroyed")
+                self.assertEqual(p.returncode, 0, p.stderr.read())
 
     def test_root_petals_then_sigterm_ends_at_once(self):
         p = self.start("--root")
@@ -158,21 +177,39 @@ class Hack(unittest.TestCase):
         self.assertEqual(p.returncode, 0, p.stderr.read())
 
 
+def ordinary_user(test):
+    """The user the savers run as (made when missing); skips the test where that cannot be."""
+    try:
+        return pwd.getpwnam(TEST_USER)
+    except KeyError:
+        if os.geteuid() != 0:
+            test.skipTest(f"no user {TEST_USER} and not root to make one")
+        subprocess.run(["useradd", "-m", "-s", "/bin/sh", TEST_USER], check=True)
+        print(f"(made the user {TEST_USER} for this test)", file=sys.stderr)
+        user = pwd.getpwnam(TEST_USER)
+    if os.geteuid() != 0 and os.geteuid() != user.pw_uid:
+        test.skipTest(f"cannot run programs as {TEST_USER}")
+    return user
+
+
+def as_user(user, *args, **variables):
+    """A command line that runs as the test user on the test display, with these variables."""
+    extra = [f"{k}={v}" for k, v in variables.items()]
+    cmd = ["env", f"DISPLAY={env['DISPLAY']}", f"HOME={user.pw_dir}", *extra, *args]
+    return ["runuser", "-u", TEST_USER, "--", *cmd] if os.geteuid() == 0 else cmd
+
+
+def hack_pids(user, path):
+    r = subprocess.run(["pgrep", "-u", str(user.pw_uid), "-f", f"^{path} "], capture_output=True, text=True)
+    return r.stdout.split()
+
+
 class UnderXScreenSaver(unittest.TestCase):
     """The real daemon, run as an ordinary user, configured to run `fluttera --root`."""
 
     def setUp(self):
         set_desktop()
-        try:
-            self.user = pwd.getpwnam(TEST_USER)
-        except KeyError:
-            if os.geteuid() != 0:
-                self.skipTest(f"no user {TEST_USER} and not root to make one")
-            subprocess.run(["useradd", "-m", "-s", "/bin/sh", TEST_USER], check=True)
-            print(f"(made the user {TEST_USER} for this test)", file=sys.stderr)
-            self.user = pwd.getpwnam(TEST_USER)
-        if os.geteuid() != 0 and os.geteuid() != self.user.pw_uid:
-            self.skipTest(f"cannot run programs as {TEST_USER}")
+        self.user = ordinary_user(self)
         # A copy the test user may run, wherever the build tree is.
         self.dir = tempfile.mkdtemp(prefix="fluttera-xss-")
         os.chmod(self.dir, 0o755)
@@ -187,15 +224,11 @@ class UnderXScreenSaver(unittest.TestCase):
                     f"programs:\t{self.hack} --root\t\\n\n")
         os.chown(os.path.join(self.home, ".xscreensaver"), self.user.pw_uid, self.user.pw_gid)
 
-    def as_user(self, *args, **kw):
-        cmd = ["env", f"DISPLAY={env['DISPLAY']}", f"HOME={self.home}", *args]
-        if os.geteuid() == 0:
-            cmd = ["runuser", "-u", TEST_USER, "--", *cmd]
-        return cmd
+    def as_user(self, *args):
+        return as_user(self.user, *args)
 
     def hack_pids(self):
-        r = subprocess.run(["pgrep", "-u", str(self.user.pw_uid), "-f", f"^{self.hack} "], capture_output=True, text=True)
-        return r.stdout.split()
+        return hack_pids(self.user, self.hack)
 
     def command(self, what):
         return subprocess.run(self.as_user("xscreensaver-command", what), capture_output=True, text=True, timeout=20)
@@ -223,6 +256,69 @@ class UnderXScreenSaver(unittest.TestCase):
             time.sleep(0.1)
         self.assertEqual(self.hack_pids(), [], "the hack outlived -deactivate")
 
+
+class UnderMate(unittest.TestCase):
+    """MATE's real saver, run as an ordinary user on a session bus of its own, with the
+    hack's theme chosen through gsettings over a background that a wallpaper setter
+    published on the root (_XROOTPMAP_ID). The hack and its theme entry are put where the
+    package puts them: MATE runs themes only from its own folders under /usr."""
+    THEME = "/usr/share/applications/screensavers/fluttera.desktop"
+    PROGRAM = "/usr/libexec/xscreensaver/fluttera"
+
+    def setUp(self):
+        self.user = ordinary_user(self)
+        entry = os.path.join(os.path.dirname(HACK), "generated", "fluttera.desktop")
+        for source, target in ((HACK, self.PROGRAM), (entry, self.THEME)):
+            self.place(source, target)
+        os.chmod(self.PROGRAM, 0o755)
+        os.chmod(self.THEME, 0o644)
+        # The background: another picture than the root showed, set as a desktop sets it.
+        picture = os.path.join(tmp, "background.png")
+        x("convert", "-size", f"{WIDTH}x{HEIGHT}", "gradient:#6e3c1f-#8a9a5a", "-fill", "#20d0f0",
+          "-draw", "rectangle 60,500 300,700", picture, check=True)
+        self.assertEqual(x("hsetroot", "-full", picture).returncode, 0)
+        self.background = shot()
+        self.assertEqual(self.background.pixel(100, 600), (0x20, 0xd0, 0xf0), "hsetroot set no background")
+
+    def place(self, source, target):
+        """Copies a file where the package puts it, and puts back what was there after."""
+        if os.path.exists(target):
+            os.rename(target, target + ".kept")
+            self.addCleanup(os.rename, target + ".kept", target)
+        shutil.copy(source, target)
+        self.addCleanup(os.remove, target)
+
+    def test_activate_shows_petals_over_the_background_and_deactivate_ends_the_hack(self):
+        # A session bus that lasts as long as this command's input stays open.
+        bus = subprocess.Popen(as_user(self.user, "dbus-run-session", "--", "sh", "-c",
+                                       'echo "$DBUS_SESSION_BUS_ADDRESS"; exec cat >/dev/null'),
+                               stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.addCleanup(lambda: (bus.stdin.close(), ended(bus, 10) or bus.kill(), bus.wait(), bus.stdout.close()))
+        session = dict(DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip(), XDG_CURRENT_DESKTOP="MATE")
+
+        def user(*args):
+            return subprocess.run(as_user(self.user, *args, **session), capture_output=True, text=True, timeout=20)
+        for key, value in (("themes", "['screensavers-fluttera']"), ("mode", "single"), ("lock-enabled", "false")):
+            self.assertEqual(user("gsettings", "set", "org.mate.screensaver", key, value).returncode, 0, key)
+        log = open(os.path.join(tmp, "mate-screensaver.log"), "w+")
+        saver = subprocess.Popen(as_user(self.user, "mate-screensaver", "--no-daemon", "--debug", **session),
+                                 stdout=log, stderr=subprocess.STDOUT)
+        self.addCleanup(lambda: (user("mate-screensaver-command", "--exit"), ended(saver, 10) or saver.kill(),
+                                 saver.wait(), log.close()))
+        wait_until(lambda: user("mate-screensaver-command", "--query").returncode == 0)  # once on the bus
+        self.assertEqual(user("mate-screensaver-command", "--activate").returncode, 0)
+        log.seek(0)
+        self.assertTrue(wait_until(lambda: hack_pids(self.user, self.PROGRAM)),
+                        "the hack is not running: " + "".join(l for l in log if "command for job" in l))
+        wait_for_petals(self, desktop=self.background)
+        self.assertEqual(shot().pixel(100, 600), (0x20, 0xd0, 0xf0), "the backdrop is not the background")
+        t = time.monotonic()
+        self.assertEqual(user("mate-screensaver-command", "--deactivate").returncode, 0)
+        wait_until(lambda: not hack_pids(self.user, self.PROGRAM), timeout=5, step=0.05)
+        took = time.monotonic() - t
+        print(f"(the hack ended {took:.2f} s after --deactivate)", end=" ", file=sys.stderr)
+        self.assertEqual(hack_pids(self.user, self.PROGRAM), [], "the hack outlived --deactivate")
+        self.assertLess(took, 1.0, "the hack took over a second to end")
 
 if __name__ == "__main__":
     sys.exit(counting.run("x11", unittest.defaultTestLoader.loadTestsFromModule(sys.modules[__name__])))
