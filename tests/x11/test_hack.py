@@ -320,5 +320,6 @@ class UnderMate(unittest.TestCase):
         self.assertEqual(hack_pids(self.user, self.PROGRAM), [], "the hack outlived --deactivate")
         self.assertLess(took, 1.0, "the hack took over a second to end")
 
+
 if __name__ == "__main__":
     sys.exit(counting.run("x11", unittest.defaultTestLoader.loadTestsFromModule(sys.modules[__name__])))
