@@ -130,7 +130,7 @@ class SeveralMonitors(unittest.TestCase):
                                 "Wine did not see the change")
                 # Wine 8 tells no window of a change made by the X server; Windows would.
                 self.wine_monitors("changed")
-                p.wait(timeout=10)
+                self.assertTrue(wait_until(lambda: p.poll() is not None, 10), "the saver did not end")
                 self.assertEqual(p.returncode, 0, "the saver did not end as on a key")
                 time.sleep(1)
                 self.assertEqual(self.left_over(), [])
