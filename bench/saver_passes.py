@@ -10,7 +10,7 @@ Usage: python3 bench/saver_passes.py [Fluttera_bench.scr] [bare_loop.exe] [secon
 Environment: FLUTTERA_BENCH_COUNTS (default 0,300,500); FLUTTERA_BENCH_SIZE (1920x1080);
 FLUTTERA_BENCH_PRESENT, a comma list of presentations to compare, each MODE or
 MODE:RECTCOST with MODE rects, region or whole (default: the saver's own); and the
-Wine that scripts/wine-env.sh chooses (32-bit where the kernel runs it; FLUTTERA_WINE32=/bin/false
+Wine that scripts/wine-env.sh chooses (32-bit where the kernel runs it; FLUTTERA_ARCH=win64
 takes 64-bit Wine).
 """
 import os

@@ -28,7 +28,7 @@ step_fail() { record "$1" 0 1 0 "$2"; echo "FAILED: $1: $2"; }
 # not_run NAME WHY: a step this kind of machine cannot run at all; shown, never a pass.
 not_run() { record "$1" 0 0 0 "not run: $2"; echo "NOT RUN: $1: $2"; }
 # record_line NAME LOG PREFIX: records "PREFIX: N passed, N failed, N skipped" from the log,
-# with the first "not run: TEST: WHY" line of the log (a skipped test) as its note.
+# with the first "not run: TEST: WHY" line of the log as its note when a test was skipped.
 record_line() {
   local line p f s why
   line=$(grep -E "^$3: [0-9]+ passed, [0-9]+ failed, [0-9]+ skipped" "$2" | tail -1)
@@ -38,7 +38,8 @@ record_line() {
     return
   fi
   read -r p f s < <(echo "${line#*: }" | grep -Eo '[0-9]+' | xargs)
-  why=$(grep -m 1 '^not run: ' "$2" | cut -c 1-150)
+  why=""
+  [ "$s" -gt 0 ] && why=$(grep -m 1 '^not run: ' "$2" | cut -c 1-150)
   [ "$s" -gt 1 ] && why="$why (and $((s - 1)) more, see $2)"
   record "$1" "$p" "$f" "$s" "$why"
 }
@@ -121,9 +122,11 @@ e2e_build=$FLUTTERA_PRESET
 if want pe wine-unit wine32-unit e2e; then
   log "Cross builds: x86_64 (tested under Wine) and i686 (the 32-bit product)"
   if want pe wine-unit || { want e2e && [ "$e2e_build" = win64 ]; }; then build win64 win64; fi
+  # The programs of the end-to-end run come from one list (the e2e_programs target); the
+  # 32-bit build makes them on every kernel, so what it lacks shows where it cannot run.
   win32_targets=(Fluttera)
+  { want pe || { [ "$e2e_build" = win32 ] && want e2e; }; } && win32_targets+=(e2e_programs)
   [ "$e2e_build" = win32 ] && want wine32-unit && win32_targets+=(unit_tests)
-  [ "$e2e_build" = win32 ] && want e2e && win32_targets+=(button_gallery preview_host)
   if want pe || [ ${#win32_targets[@]} -gt 1 ]; then build win32 win32 "${win32_targets[@]}"; fi
 fi
 if want pe; then
@@ -131,6 +134,11 @@ if want pe; then
     && record pe64 1 0 0 || step_fail pe64 "check-pe.sh"; }
   needs win32 pe32 && { bash scripts/check-pe.sh build/win32/Fluttera.scr i386 i686-w64-mingw32-objdump \
     && record pe32 1 0 0 || step_fail pe32 "check-pe.sh"; }
+  if needs win32 e2e-programs32; then
+    (cd tests && python3 -m e2e.programs "$root/build/win32" i386) > build/e2e-programs32.log 2>&1
+    cat build/e2e-programs32.log
+    record_line e2e-programs32 build/e2e-programs32.log e2e-programs
+  fi
 fi
 
 export WINEDEBUG=-all
@@ -171,7 +179,7 @@ fi
 if want wine32-unit; then
   log "Unit tests of the 32-bit build under 32-bit Wine"
   if [ "$e2e_build" != win32 ]; then
-    not_run wine32-unit "this kernel cannot run 32-bit programs ($("$FLUTTERA_WINE32" --version 2>&1 | tail -n 1 | sed "s/^.*line [0-9]*: //"))"
+    not_run wine32-unit "$(fluttera_not_32bit_why)"
   elif needs win32 wine32-unit; then
     fluttera_wine_for win32
     new_prefix
@@ -191,24 +199,13 @@ if want e2e; then
   fi
 fi
 
-# unittest_counts LOGFILE -> "passed failed skipped" from Python unittest's closing lines;
-# a run of no test at all is a failed one.
-unittest_counts() {
-  local ran last bad skip
-  ran=$(grep -Eo '^Ran [0-9]+ tests?' "$1" | grep -Eo '[0-9]+' | tail -1)
-  last=$(grep -E '^(OK|FAILED)( \(.*\))?$' "$1" | tail -1)
-  bad=$(echo "$last" | grep -Eo '(failures|errors)=[0-9]+' | grep -Eo '[0-9]+' | awk '{s+=$1} END {print s+0}')
-  skip=$(echo "$last" | grep -Eo 'skipped=[0-9]+' | grep -Eo '[0-9]+' || true)
-  ran=${ran:-0} skip=${skip:-0}
-  if [ "$ran" = 0 ] || [ -z "$last" ]; then echo "0 1 0"; else echo "$((ran - bad - skip)) $bad $skip"; fi
-}
-# unittest_step NAME ARGS...: runs python3 -m unittest ARGS in tests/ and records the counts.
+# unittest_step NAME MODULE...: runs those Python test modules in tests/ and records their
+# count (fluttera_test.counting: subtests counted alike whether they pass or fail).
 unittest_step() {
-  local name=$1 p f s; shift
-  (cd tests && timeout 1200 python3 -m unittest -v "$@") > "build/$name.log" 2>&1
+  local name=$1; shift
+  (cd tests && timeout 1200 python3 -m fluttera_test.counting "$name" "$@") > "build/$name.log" 2>&1
   grep -Ev '^\[ *[0-9]+%\]' "build/$name.log" | tail -n 15
-  read -r p f s < <(unittest_counts "build/$name.log")
-  record "$name" "$p" "$f" "$s"
+  record_line "$name" "build/$name.log" "$name"
   # The cases a test could not run on this kind of machine, each on a line of its own.
   local line
   while read -r line; do not_run "$name" "${line#not run: }"; done < <(grep '^not run: ' "build/$name.log")

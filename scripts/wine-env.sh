@@ -5,7 +5,7 @@
 # error"); there the same source built for x86_64 runs under 64-bit Wine.
 
 # Debian's Wine programs: the 64-bit loader runs everywhere, the 32-bit one (FLUTTERA_WINE32
-# names another to try) only where the kernel runs 32-bit programs.
+# names another) only where the kernel runs 32-bit programs.
 FLUTTERA_WINE32=${FLUTTERA_WINE32:-/usr/lib/wine/wine}
 FLUTTERA_WINE64=/usr/lib/wine/wine64
 FLUTTERA_WINESERVER64=/usr/lib/wine/wineserver64
@@ -24,9 +24,36 @@ fluttera_wine_for() {
   export WINEARCH=$FLUTTERA_PRESET
 }
 
-# The Wine of this machine: 32-bit where its loader starts, else 64-bit (fluttera_wine_for).
+# fluttera_kernel_runs_32bit: whether this kernel runs 32-bit x86 programs, asked of a
+# program of our own: a 96-byte static i386 ELF that only exits with status 32. Wine plays
+# no part, so a missing or broken 32-bit Wine is never taken for such a kernel. Sets
+# FLUTTERA_KERNEL32_WHY to what running it said when it did not run.
+fluttera_kernel_runs_32bit() {
+  local dir rc
+  dir=$(mktemp -d) || return 1
+  printf '%b' '\x7fELF\x01\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x03\0\x01\0\0\0\x54\x80\x04\x08' \
+    '\x34\0\0\0\0\0\0\0\0\0\0\0\x34\0\x20\0\x01\0\0\0\0\0\0\0' \
+    '\x01\0\0\0\0\0\0\0\0\x80\x04\x08\0\x80\x04\x08\x60\0\0\0\x60\0\0\0\x05\0\0\0\0\x10\0\0' \
+    '\xb8\x01\0\0\0\xbb\x20\0\0\0\xcd\x80' > "$dir/probe32"
+  chmod +x "$dir/probe32"
+  FLUTTERA_KERNEL32_WHY=$( ( "$dir/probe32" ) 2>&1 )
+  rc=$?
+  rm -rf -- "$dir"
+  FLUTTERA_KERNEL32_WHY=$(printf '%s' "$FLUTTERA_KERNEL32_WHY" | tail -n 1 | sed 's/^.*line [0-9]*: //; s/^.*probe32: //')
+  [ "$rc" = 32 ] && return 0
+  FLUTTERA_KERNEL32_WHY="a 32-bit program ended with status $rc${FLUTTERA_KERNEL32_WHY:+: $FLUTTERA_KERNEL32_WHY}"
+  return 1
+}
+
+# The Wine of this machine: 32-bit where the kernel runs 32-bit programs, else 64-bit
+# (fluttera_wine_for). FLUTTERA_ARCH=win64 (or win32) takes that path whatever the kernel.
 fluttera_choose_wine() {
-  if "$FLUTTERA_WINE32" --version >/dev/null 2>&1; then
+  case "${FLUTTERA_ARCH:-}" in
+    win32|win64) fluttera_wine_for "$FLUTTERA_ARCH"; return ;;
+    "") ;;
+    *) echo "FLUTTERA_ARCH=$FLUTTERA_ARCH: win32 or win64 expected" >&2 ;;
+  esac
+  if fluttera_kernel_runs_32bit; then
     fluttera_wine_for win32
   else
     fluttera_wine_for win64
@@ -38,9 +65,21 @@ fluttera_quiet_wine() {
   export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=$FLUTTERA_WINEDLLOVERRIDES
 }
 
+# Why the 32-bit programs are not run on this path, for the test command's "not run" lines.
+fluttera_not_32bit_why() {
+  if [ -n "${FLUTTERA_ARCH:-}" ]; then
+    echo "FLUTTERA_ARCH=$FLUTTERA_ARCH chose the 64-bit path"
+  else
+    fluttera_kernel_runs_32bit
+    echo "this kernel cannot run 32-bit programs ($FLUTTERA_KERNEL32_WHY)"
+  fi
+}
+
 # One line saying which path was taken.
 fluttera_wine_said() {
-  if [ "$FLUTTERA_PRESET" = win32 ]; then
+  if [ -n "${FLUTTERA_ARCH:-}" ]; then
+    echo "FLUTTERA_ARCH=$FLUTTERA_ARCH: the $([ "$FLUTTERA_PRESET" = win32 ] && echo 32-bit build under 32-bit || echo x86_64 build under 64-bit) Wine (WINEARCH=$FLUTTERA_PRESET), whatever the kernel."
+  elif [ "$FLUTTERA_PRESET" = win32 ]; then
     echo "This kernel runs 32-bit programs: the 32-bit build under 32-bit Wine (WINEARCH=win32)."
   else
     echo "This kernel cannot run 32-bit programs: the x86_64 build under 64-bit Wine (WINEARCH=win64)."

@@ -5,8 +5,9 @@
 //   file_fault box CAPTION OWNER REPORT
 //                                 finds a message box (class #32770) with that caption whose
 //                                 owner window has the caption OWNER, and writes the texts of
-//                                 its controls, one a line, in UTF-8, to REPORT; exit status 1
-//                                 when there is none.
+//                                 its controls, one a line, in UTF-8, to REPORT; exit status 3
+//                                 when there is none, 0 when the report is written, and any
+//                                 other status when this tool itself failed.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,15 +15,18 @@
 
 namespace {
 
-void Report(const wchar_t* path, const std::wstring& text) {
+// The one status that means "no such box": a failure of the tool never reads as that.
+constexpr int kNoBox = 3;
+
+bool Report(const wchar_t* path, const std::wstring& text) {
     const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
                                       nullptr);
     std::string utf8(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), n, nullptr, nullptr);
-    if (FILE* f = _wfopen(path, L"wb")) {
-        fwrite(utf8.data(), 1, utf8.size(), f);
-        fclose(f);
-    }
+    FILE* f = _wfopen(path, L"wb");
+    if (!f) return false;
+    const bool written = fwrite(utf8.data(), 1, utf8.size(), f) == utf8.size();
+    return fclose(f) == 0 && written;
 }
 
 int Hold(const wchar_t* file, const wchar_t* report) {
@@ -71,11 +75,10 @@ BOOL CALLBACK AddText(HWND w, LPARAM lp) {
 int Box(const wchar_t* caption, const wchar_t* owner, const wchar_t* report) {
     Search s{caption, owner};
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&s));
-    if (!s.found) return 1;
+    if (!s.found) return kNoBox;
     std::wstring texts;
     EnumChildWindows(s.found, AddText, reinterpret_cast<LPARAM>(&texts));
-    Report(report, texts);
-    return 0;
+    return Report(report, texts) ? 0 : 1;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ import tempfile
 import time
 import unittest
 
+from fluttera_test import counting
 from fluttera_test.pictures import Image
 from fluttera_test.xvfb import Xvfb
 
@@ -224,9 +225,4 @@ class UnderXScreenSaver(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    result = unittest.main(exit=False, verbosity=2).result
-    failed, skipped = len(result.failures) + len(result.errors), len(result.skipped)
-    for test, why in result.skipped:
-        print(f"not run: {test.id()}: {why}")
-    print(f"x11: {result.testsRun - failed - skipped} passed, {failed} failed, {skipped} skipped")
-    sys.exit(1 if failed or skipped or not result.testsRun else 0)
+    sys.exit(counting.run("x11", unittest.defaultTestLoader.loadTestsFromModule(sys.modules[__name__])))
