@@ -107,7 +107,6 @@ class SeveralMonitors(unittest.TestCase):
                 self.assertLessEqual(len(mine) - pink, max(5, pink // 100), f"not petals on {o.name}")
             nowhere = [q for q in diff if not any(inside(o, *q) for o in THREE)]
             self.assertEqual(nowhere[:5], [], "drawn where no monitor is")
-        self.s.save_png(os.path.join(self.s.root, "three.png"))
         for name, pink in pink_seen.items():
             self.assertGreater(pink, 300, f"no petals on {name}: {pink_seen}")
         self.assertIsNone(p.poll(), "the saver ended by itself")
