@@ -29,7 +29,7 @@ void SaverController::OnClick() { EndSaver(); }
 
 void SaverController::OnDisplayChange(const std::vector<petals::Monitor>& laidOut,
                                       const std::vector<petals::Monitor>& now) {
-    if (!petals::SameMonitors(laidOut, now)) EndSaver();
+    if (!petals::SameMonitors(laidOut, now)) window_.PostEnd();
 }
 
 void SaverController::EndSaver() {

@@ -23,6 +23,9 @@ public:
     // The command line as it is now (the exit re-reads it).
     virtual std::string CommandLine() = 0;
     virtual void Unload() = 0;
+    // Asks for the end through the window's own queue, where a key arrives: the handler
+    // that asks may itself run nested inside another handler's wait.
+    virtual void PostEnd() = 0;
     // Ends the process at once; the real one does not return.
     virtual void EndProgram() = 0;
 };
@@ -42,10 +45,12 @@ public:
     void OnClick();
     // The system's screens changed (WM_DISPLAYCHANGE): the saver was laid out over
     // `laidOut`, the system now has `now`. A change that leaves every monitor as it was is
-    // ignored; any other ends the saver as a key does. The snapshot and the petal tables
-    // belong to the old layout, and a new snapshot would only show the saver's own
-    // window; the system starts the saver again on the next idle time, over the new
-    // layout with a new snapshot.
+    // ignored; any other ends the saver as a key does, and like a key through the window's
+    // queue: the message is sent, so it can arrive nested inside another handler's wait.
+    // The snapshot and the petal tables belong to the old layout, and a new snapshot would
+    // only show the saver's own window; the system starts the saver again on the next idle
+    // time, over the new layout with a new snapshot. Also asked once the window and the
+    // snapshot are made, for a change that came before the window could hear of it.
     void OnDisplayChange(const std::vector<petals::Monitor>& laidOut, const std::vector<petals::Monitor>& now);
     void EndSaver();
     // The window or the pictures it draws into could not be made: nothing would ever end

@@ -29,6 +29,7 @@ using petals::PixelRect;
 
 constexpr UINT_PTR kMp3LoopTimer = 1;  // `Timer1`, 1000 ms: keeps an MP3 looping
 constexpr UINT_PTR kCdPollTimer = 2;   // `Timer2`, 200 ms: drives the audio CD
+constexpr UINT kEndMessage = WM_APP + 1;  // posted to itself: ends as a key does
 
 // The resources of each carried sprite size, in the order of kSpriteSizes.
 constexpr int kMaskIds[petals::kSpriteSizeCount] = {IDB_PETAL_MASK, IDB_PETAL24_MASK, IDB_PETAL32_MASK,
@@ -69,6 +70,7 @@ public:
     bool Timer2Enabled() override { return cdPollTimer_; }
     std::string CommandLine() override { return fw::win::CommandLineArguments(); }
     void Unload() override { DestroyWindow(hwnd()); }
+    void PostEnd() override { PostMessageW(hwnd(), kEndMessage, 0, 0); }
     void EndProgram() override {
         if (watcher_) watcher_->Ending(scene_ ? scene_->Rows() : 0);
         ExitProcess(0);
@@ -141,6 +143,7 @@ LRESULT SaverWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (wp == kCdPollTimer) controller_.OnTimer2();
         return 0;
     case WM_CLOSE:  // closed from outside: end as on a key, music and flags included
+    case kEndMessage:
         controller_.EndSaver();
         return 0;
     case WM_DISPLAYCHANGE:  // ends the saver unless every monitor is as it was
@@ -181,6 +184,9 @@ void SaverWindow::LoadSpriteSizes() {
 
 void SaverWindow::Load() {
     Mark("load");
+    // The layout first: a change after this is noticed, either by the window's display-change
+    // message or, before the window exists, by the second look below.
+    monitors_ = ListMonitors();
     // The window covers the whole virtual screen (every monitor), and Display its whole
     // client area. Without them nothing could ever end the saver.
     virtual_ = VirtualScreen();
@@ -201,11 +207,11 @@ void SaverWindow::Load() {
     // Without them (no memory for pictures of the screen's size) nothing could be drawn.
     if (!snapshot_.Create(width_, height_) || !back_.Create(width_, height_)) controller_.EndWithoutWindow();
     TakeSnapshot();
+    controller_.OnDisplayChange(monitors_, ListMonitors());
     Mark("snapshot");
     // A petal table of rows 0 to PetalCount for each monitor, at its own scale; the random
     // source is seeded once from the time of day.
     scene_.emplace(settings_.PetalCount, petals::TimeOfDaySeed());
-    monitors_ = ListMonitors();
     scene_->Lay(monitors_, PixelRect{virtual_.left, virtual_.top, virtual_.left + width_, virtual_.top + height_});
     LoadSpriteSizes();
     Mark("frames");

@@ -1,6 +1,5 @@
 """The saver on a high-DPI screen: with Wine at 192 dpi (200 %) the petals are drawn twice
-as large as at 96 dpi, in the screen's real pixels. (Xvfb and Wine show one monitor, so the
-several-monitor layouts are covered by the unit tests.)"""
+as large as at 96 dpi, in the screen's real pixels. (Several monitors: test_monitors.)"""
 import os
 import tempfile
 import time

@@ -128,6 +128,10 @@ class DummyXorg:
                 args += ["--output", o.name, "--off"]
         w, h = bounds(outputs)
         self.xrandr("--fb", f"{w}x{h}", *args)
+        # Until a client asks the server to probe its outputs, those whose modes were just
+        # added read as disconnected to a client that asks only for the current state, as
+        # Wine does: it then sees one monitor. A query probes them.
+        self.xrandr("--query")
         self.outputs = tuple(outputs)
 
     def monitors(self):
