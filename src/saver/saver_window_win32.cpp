@@ -4,9 +4,11 @@
 // controller; this file only carries them out with the system's windows, clock and GDI.
 #include "saver/saver_window_win32.h"
 
+#include "petals/display_rest.h"
 #include "petals/pacer.h"
 #include "petals/scene.h"
 #include "saver/controller.h"
+#include "saver/display_power_win32.h"
 #include "saver/frames_win32.h"
 #include "saver/monitors_win32.h"
 #include "saver/present_win32.h"
@@ -68,7 +70,10 @@ public:
     void EnableTimer2(bool on) override { Enable(kCdPollTimer, on, music::kCdTimerMs, cdPollTimer_); }
     bool Timer2Enabled() override { return cdPollTimer_; }
     std::string CommandLine() override { return fw::win::CommandLineArguments(); }
-    void Unload() override { DestroyWindow(hwnd()); }
+    void Unload() override {
+        power_.Unregister();
+        DestroyWindow(hwnd());
+    }
     void EndProgram() override {
         if (watcher_) watcher_->Ending(scene_ ? scene_->Rows() : 0);
         ExitProcess(0);
@@ -92,6 +97,8 @@ private:
     [[noreturn]] void RunAnimation();
     void Pass();
     void WaitForNextPass(const petals::Pacer& pacer);
+    LRESULT OnPowerBroadcast(WPARAM wp, LPARAM lp);
+    void Rest();
 
     const startup::SaverSettings settings_;
     DisplaySurface display_;
@@ -107,6 +114,8 @@ private:
     PixelRect virtual_;  // where the window lies on the virtual screen
     int width_ = 0, height_ = 0;
     bool mp3LoopTimer_ = false, cdPollTimer_ = false;
+    DisplayPowerNotice power_;
+    petals::DisplayRest rest_;  // no passes while the console's display is off
 };
 
 LRESULT DisplaySurface::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -146,10 +155,18 @@ LRESULT SaverWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DISPLAYCHANGE:  // ends the saver unless every monitor is as it was
         controller_.OnDisplayChange(monitors_, ListMonitors());
         return 0;
+    case WM_POWERBROADCAST:
+        return OnPowerBroadcast(wp, lp);
     case WM_ERASEBKGND:
         return 1;
     }
     return Default(msg, wp, lp);
+}
+
+// The console's display went off, dimmed or came back.
+LRESULT SaverWindow::OnPowerBroadcast(WPARAM wp, LPARAM lp) {
+    if (const std::optional<uint32_t> state = DisplayStateOf(wp, lp)) rest_.Report(*state);
+    return TRUE;
 }
 
 // Display's own picture becomes the snapshot in the first pass, which copies it whole and
@@ -216,6 +233,7 @@ void SaverWindow::Load() {
     SetForegroundWindow(hwnd());
     SetFocus(hwnd());
     displayDc_ = GetDC(display_.hwnd());
+    power_.Register(hwnd());
     Mark("shown");
     RunAnimation();
 }
@@ -249,6 +267,17 @@ void SaverWindow::WaitForNextPass(const petals::Pacer& pacer) {
     }
 }
 
+// While the display is off: messages alone (music, its timers, keys and clicks), no CPU
+// between them, and the system's usual timer resolution meanwhile.
+void SaverWindow::Rest() {
+    timeEndPeriod(1);
+    while (controller_.Running() && rest_.Resting()) {
+        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        fw::win::ProcessPendingMessages();
+    }
+    timeBeginPeriod(1);
+}
+
 void SaverWindow::RunAnimation() {
     controller_.SetRunning(true);
     // Millisecond waits that end on time; the system's usual tick is 15.6 ms.
@@ -259,6 +288,17 @@ void SaverWindow::RunAnimation() {
     pacer.Start(Now());
     const bool paced = !watcher_ || watcher_->Starting(scene_->compositor());
     while (controller_.Running()) {
+        switch (rest_.BeforePass()) {
+        case petals::DisplayRest::Next::Rest:
+            Rest();
+            continue;
+        case petals::DisplayRest::Next::Resume:  // the whole picture, on a new schedule
+            scene_->InvalidateAll();
+            pacer.Start(Now());
+            break;
+        case petals::DisplayRest::Next::Pass:
+            break;
+        }
         pacer.PassStarted(Now());
         Pass();
         if (paced) WaitForNextPass(pacer);
