@@ -141,6 +141,8 @@ LRESULT DisplaySurface::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT SaverWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+    case WM_POWERBROADCAST:
+        return OnPowerBroadcast(wp, lp);
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:  // Alt and F10 are keys like any other here
         OnKeyDown(wp);
@@ -155,18 +157,10 @@ LRESULT SaverWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DISPLAYCHANGE:  // ends the saver unless every monitor is as it was
         controller_.OnDisplayChange(monitors_, ListMonitors());
         return 0;
-    case WM_POWERBROADCAST:
-        return OnPowerBroadcast(wp, lp);
     case WM_ERASEBKGND:
         return 1;
     }
     return Default(msg, wp, lp);
-}
-
-// The console's display went off, dimmed or came back.
-LRESULT SaverWindow::OnPowerBroadcast(WPARAM wp, LPARAM lp) {
-    if (const std::optional<uint32_t> state = DisplayStateOf(wp, lp)) rest_.Report(*state);
-    return TRUE;
 }
 
 // Display's own picture becomes the snapshot in the first pass, which copies it whole and
@@ -265,6 +259,14 @@ void SaverWindow::WaitForNextPass(const petals::Pacer& pacer) {
         MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         fw::win::ProcessPendingMessages();
     }
+}
+
+// The console's display went off, dimmed or came back; other power events as before.
+LRESULT SaverWindow::OnPowerBroadcast(WPARAM wp, LPARAM lp) {
+    const std::optional<uint32_t> state = DisplayStateOf(wp, lp);
+    if (!state) return Default(WM_POWERBROADCAST, wp, lp);
+    rest_.Report(*state);
+    return TRUE;
 }
 
 // While the display is off: messages alone (music, its timers, keys and clicks), no CPU
