@@ -5,8 +5,11 @@ two-copy loop, in interleaved rounds.
 Usage: python3 bench/saver_cpu.py [Fluttera.scr] [seconds] [rounds] [WIDTHxHEIGHT]
 The programs beside the saver: bare_loop.exe, Fluttera_bench.scr. FLUTTERA_CPU_RUNS
 is a comma list of what to run each round (default "bare,scr"): bare (the paced bare
-loop), scr (the real saver, 300 petals), or bench:MODE[:RECTCOST] (the benchmark build,
-paced, with that presentation; MODE rects, region or whole).
+loop), scr (the real saver, 300 petals), bench:MODE[:RECTCOST] (the benchmark build,
+paced, with that presentation; MODE rects, region or whole), or on and off (the benchmark
+build, paced, with the display left on, or told it went off after its 60th pass, as the
+system tells the saver; Wine never does). The summary gives each run's median with and
+without the X server, and the passes the benchmark build made in each round.
 """
 import os
 import statistics
@@ -67,6 +70,9 @@ try:
                 p, caption = s.start_program(os.path.join(here, "bare_loop.exe"), "paced"), "Fluttera_BareLoop"
             elif run == "scr":
                 p, caption = s.start_scr("/s"), SAVER
+            elif run in ("on", "off"):
+                env = {"FLUTTERA_PACED": "1", "FLUTTERA_DISPLAY_OFF_AFTER": "60" if run == "off" else "0"}
+                p, caption = s.start_program(os.path.join(here, "Fluttera_bench.scr"), "/s", env=env), SAVER
             else:
                 _, mode, *cost = run.split(":")
                 env = {"FLUTTERA_PACED": "1", "FLUTTERA_PRESENT": mode}
@@ -87,7 +93,7 @@ try:
             share = {k: (after[k] - before[k]) / TICK / took * 100 for k in pids}
             total = share["program"] + share["X"]
             shares[run].append((total, share))
-            print(f"round {rnd + 1} {width}x{height} {run:>18}: program {share['program']:5.1f} %  "
+            print(f"round {rnd + 1} {width}x{height} {run:>18}: program {share['program']:5.2f} %  "
                   f"X {share['X']:5.1f} %  = {total:5.1f} %   (wineserver {share['wineserver']:4.1f} %, "
                   f"load {os.getloadavg()[0]:.2f})", flush=True)
             s.key("space")
@@ -95,12 +101,21 @@ try:
                 p.wait(timeout=30)
             except Exception:
                 p.kill()
+            stats = os.path.join(s.program_dir, "pass_stats.txt")
+            if run != "bare" and run != "scr" and os.path.exists(stats):
+                with open(stats) as f:
+                    passes, ms = f.readline().split()[:2]
+                os.remove(stats)
+                print(f"{'':>36}{passes} passes in {int(ms) / 1000:.1f} s", flush=True)
     print()
-    print(f"{width}x{height}: median share of one core over {seconds:.0f} s (program + X server; wineserver apart)")
+    print(f"{width}x{height}: median share of one core over {seconds:.0f} s (program + X server; the program "
+          "alone; wineserver apart)")
     for run in runs:
         totals = [t for t, _ in shares[run]]
+        alone = [sh["program"] for _, sh in shares[run]]
         ws = [sh["wineserver"] for _, sh in shares[run]]
         print(f"  {run:>18}: {statistics.median(totals):5.1f} %   rounds {', '.join(f'{t:.1f}' for t in totals)}"
+              f"   program alone {statistics.median(alone):5.2f} % ({', '.join(f'{a:.2f}' for a in alone)})"
               f"   wineserver {statistics.median(ws):.1f} %")
 finally:
     s.stop()

@@ -1,5 +1,6 @@
 #include "pass_stats_win32.h"
 
+#include "saver/display_power_win32.h"
 #include "saver/present_win32.h"
 
 #include <algorithm>
@@ -33,6 +34,19 @@ double MsSinceProcessStart() {
     return static_cast<double>(PreciseNow() - start) / 10000.0;
 }
 
+// Tells the saver window the console's display went off, as the system would (Wine never
+// does): the same message, through the window's own procedure.
+void SendDisplayOff() {
+    union {
+        POWERBROADCAST_SETTING setting;
+        unsigned char bytes[sizeof(POWERBROADCAST_SETTING) + sizeof(DWORD)];
+    } message{};
+    message.setting.PowerSetting = saver::kConsoleDisplayState;
+    message.setting.DataLength = sizeof(DWORD);  // the state, 0: off
+    SendMessageW(FindWindowW(L"FlutteraSaver", nullptr), WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE,
+                 reinterpret_cast<LPARAM>(&message.setting));
+}
+
 }  // namespace
 
 void PassStats::Mark(const char* name) {
@@ -53,6 +67,7 @@ bool PassStats::Starting(petals::Compositor& compositor) {
     if (const char* cost = std::getenv("FLUTTERA_RECT_COST")) compositor.SetRectCost(std::atoll(cost));
     const char* paced = std::getenv("FLUTTERA_PACED");
     paced_ = paced && std::strcmp(paced, "1") == 0;
+    if (const char* off = std::getenv("FLUTTERA_DISPLAY_OFF_AFTER")) offAfter_ = std::strtoul(off, nullptr, 10);
     firstPass_ = GetTickCount();
     return paced_;
 }
@@ -69,6 +84,7 @@ void PassStats::Passed(petals::Compositor& compositor, const std::vector<petals:
     for (const petals::PixelRect& r : presented) pixels_ += static_cast<double>(r.Area());
     // The old design: the whole snapshot copied and the whole buffer presented every pass.
     if (whole_) compositor.InvalidateAll();
+    if (passes_ == offAfter_) SendDisplayOff();
 }
 
 void PassStats::Ending(std::size_t rows) {
@@ -80,10 +96,10 @@ void PassStats::Ending(std::size_t rows) {
     int len = std::snprintf(text, sizeof text,
                             "%lu %lu %d\r\n"
                             "first_pass_ms %.1f\r\n"
-                            "present %s rect_cost %lld paced %d\r\n"
+                            "present %s rect_cost %lld paced %d display_off_after %lu\r\n"
                             "rects_per_pass %.1f pixels_per_pass %.0f\r\n",
                             passes_, GetTickCount() - firstPass_, static_cast<int>(rows), firstPassMs_, mode_,
-                            static_cast<long long>(compositor_ ? compositor_->rectCost() : 0), paced_ ? 1 : 0,
+                            static_cast<long long>(compositor_ ? compositor_->rectCost() : 0), paced_ ? 1 : 0, offAfter_,
                             rects_ / n, pixels_ / n);
     // Where the start's time went: ms since the process was created at each point.
     if (len > 0 && len < static_cast<int>(sizeof text)) len += std::snprintf(text + len, sizeof text - len, "start_ms");

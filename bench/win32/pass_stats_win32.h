@@ -2,7 +2,8 @@
 // exit (pass_stats.txt): the pass count and time on the first line, then the time from
 // the process's start to the first presented pass and what the passes presented. Its
 // environment picks the presentation to compare (FLUTTERA_PRESENT = rects, region or
-// whole; FLUTTERA_RECT_COST) and whether it keeps the pace (FLUTTERA_PACED=1).
+// whole; FLUTTERA_RECT_COST), whether it keeps the pace (FLUTTERA_PACED=1), and after how
+// many passes it tells itself the display went off (FLUTTERA_DISPLAY_OFF_AFTER, none by default).
 #pragma once
 
 #include <windows.h>
@@ -32,6 +33,7 @@ private:
     const char* mode_ = "rects";
     bool whole_ = false, regionMode_ = false, paced_ = false;
     unsigned long passes_ = 0;
+    unsigned long offAfter_ = 0;  // FLUTTERA_DISPLAY_OFF_AFTER: the display goes off after this pass
     DWORD firstPass_ = 0;
     double firstPassMs_ = -1;
     struct Point { const char* name; double ms; };

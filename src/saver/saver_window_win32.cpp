@@ -4,9 +4,11 @@
 // controller; this file only carries them out with the system's windows, clock and GDI.
 #include "saver/saver_window_win32.h"
 
+#include "petals/display_rest.h"
 #include "petals/pacer.h"
 #include "petals/scene.h"
 #include "saver/controller.h"
+#include "saver/display_power_win32.h"
 #include "saver/frames_win32.h"
 #include "saver/monitors_win32.h"
 #include "saver/present_win32.h"
@@ -69,7 +71,10 @@ public:
     void EnableTimer2(bool on) override { Enable(kCdPollTimer, on, music::kCdTimerMs, cdPollTimer_); }
     bool Timer2Enabled() override { return cdPollTimer_; }
     std::string CommandLine() override { return fw::win::CommandLineArguments(); }
-    void Unload() override { DestroyWindow(hwnd()); }
+    void Unload() override {
+        power_.Unregister();
+        DestroyWindow(hwnd());
+    }
     void PostEnd() override { PostMessageW(hwnd(), kEndMessage, 0, 0); }
     void EndProgram() override {
         if (watcher_) watcher_->Ending(scene_ ? scene_->Rows() : 0);
@@ -94,6 +99,8 @@ private:
     [[noreturn]] void RunAnimation();
     void Pass();
     void WaitForNextPass(const petals::Pacer& pacer);
+    LRESULT OnPowerBroadcast(WPARAM wp, LPARAM lp);
+    void Rest();
 
     const startup::SaverSettings settings_;
     DisplaySurface display_;
@@ -109,6 +116,8 @@ private:
     PixelRect virtual_;  // where the window lies on the virtual screen
     int width_ = 0, height_ = 0;
     bool mp3LoopTimer_ = false, cdPollTimer_ = false;
+    DisplayPowerNotice power_;
+    petals::DisplayRest rest_;  // no passes while the console's display is off
 };
 
 LRESULT DisplaySurface::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -134,6 +143,8 @@ LRESULT DisplaySurface::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT SaverWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+    case WM_POWERBROADCAST:
+        return OnPowerBroadcast(wp, lp);
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:  // Alt and F10 are keys like any other here
         OnKeyDown(wp);
@@ -222,6 +233,7 @@ void SaverWindow::Load() {
     SetForegroundWindow(hwnd());
     SetFocus(hwnd());
     displayDc_ = GetDC(display_.hwnd());
+    power_.Register(hwnd());
     Mark("shown");
     RunAnimation();
 }
@@ -255,6 +267,25 @@ void SaverWindow::WaitForNextPass(const petals::Pacer& pacer) {
     }
 }
 
+// The console's display went off, dimmed or came back; other power events as before.
+LRESULT SaverWindow::OnPowerBroadcast(WPARAM wp, LPARAM lp) {
+    const std::optional<uint32_t> state = DisplayStateOf(wp, lp);
+    if (!state) return Default(WM_POWERBROADCAST, wp, lp);
+    rest_.Report(*state);
+    return TRUE;
+}
+
+// While the display is off: messages alone (music, its timers, keys and clicks), no CPU
+// between them, and the system's usual timer resolution meanwhile.
+void SaverWindow::Rest() {
+    timeEndPeriod(1);
+    while (controller_.Running() && rest_.Resting()) {
+        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        fw::win::ProcessPendingMessages();
+    }
+    timeBeginPeriod(1);
+}
+
 void SaverWindow::RunAnimation() {
     controller_.SetRunning(true);
     // Millisecond waits that end on time; the system's usual tick is 15.6 ms.
@@ -265,6 +296,17 @@ void SaverWindow::RunAnimation() {
     pacer.Start(Now());
     const bool paced = !watcher_ || watcher_->Starting(scene_->compositor());
     while (controller_.Running()) {
+        switch (rest_.BeforePass()) {
+        case petals::DisplayRest::Next::Rest:
+            Rest();
+            continue;
+        case petals::DisplayRest::Next::Resume:  // the whole picture, on a new schedule
+            scene_->InvalidateAll();
+            pacer.Start(Now());
+            break;
+        case petals::DisplayRest::Next::Pass:
+            break;
+        }
         pacer.PassStarted(Now());
         Pass();
         if (paced) WaitForNextPass(pacer);

@@ -182,6 +182,26 @@ class Saver(unittest.TestCase):
         p.wait(timeout=10)
         self.assertLess(time.monotonic() - t, 0.5)
 
+    def test_no_passes_while_the_display_is_off_and_a_key_still_ends(self):
+        power = self.s.install_tool("display_power.exe")
+
+        def display(state):
+            r = self.s.run_wine(power, SAVER, str(state))
+            self.assertEqual(r.returncode, 0, f"display_power.exe {state} failed")
+            time.sleep(0.3)  # a pass under way when the message came is over
+
+        p = self.start(300)
+        time.sleep(3)
+        for off, back in ((0, 1), (0, 2)):  # off, then on; off, then dimmed
+            display(off)
+            still = self.s.screenshot()
+            time.sleep(1.5)
+            self.assertEqual(len(changed(still, self.s.screenshot())), 0, "passes went on with the display off")
+            display(back)
+            self.assertNotEqual(changed(still, self.s.screenshot()), set(), f"no passes after state {back}")
+        display(0)
+        self.assertLess(self.end_with_key(p), 1.0)
+
     def test_no_petals_leave_the_desktop_untouched(self):
         p = self.start(-1)
         time.sleep(4)
