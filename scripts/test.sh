@@ -123,7 +123,7 @@ if want pe wine-unit wine32-unit e2e; then
   if want pe wine-unit || { want e2e && [ "$e2e_build" = win64 ]; }; then build win64 win64; fi
   win32_targets=(Fluttera)
   [ "$e2e_build" = win32 ] && want wine32-unit && win32_targets+=(unit_tests)
-  [ "$e2e_build" = win32 ] && want e2e && win32_targets+=(button_gallery preview_host)
+  [ "$e2e_build" = win32 ] && want e2e && win32_targets+=(button_gallery preview_host dpi_change file_fault standin)
   if want pe || [ ${#win32_targets[@]} -gt 1 ]; then build win32 win32 "${win32_targets[@]}"; fi
 fi
 if want pe; then

@@ -11,6 +11,7 @@
 #include "saver/monitors_win32.h"
 #include "saver/present_win32.h"
 #include "framework/adapters_win32.h"
+#include "framework/system_dll_win32.h"
 #include "framework/window_win32.h"
 #include "music/media_port_win32.h"
 #include "resource_ids.h"
@@ -252,7 +253,8 @@ void SaverWindow::WaitForNextPass(const petals::Pacer& pacer) {
 void SaverWindow::RunAnimation() {
     controller_.SetRunning(true);
     // Millisecond waits that end on time; the system's usual tick is 15.6 ms.
-    timeBeginPeriod(1);
+    if (const auto fineTimer = fw::win::SystemFunction<decltype(&timeBeginPeriod)>(L"winmm.dll", "timeBeginPeriod"))
+        fineTimer(1);
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     petals::Pacer pacer(frequency.QuadPart);
