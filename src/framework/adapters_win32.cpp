@@ -56,7 +56,7 @@ fw::FileError Files::Replace(const std::string& from, const std::string& to) {
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept))
         SetFileAttributesW(source.c_str(), attributes & kKept);
-    if (ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr))
+    if (ReplaceFileW(target.c_str(), source.c_str(), nullptr, 0, nullptr, nullptr))
         return fw::kFileDone;
     const DWORD error = GetLastError();
     // No file yet: the new one is moved there. The old one already gone under another name

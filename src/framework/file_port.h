@@ -37,7 +37,7 @@ public:
     virtual FileError WriteNew(const std::string& path, const std::string& bytes) = 0;
     // Puts the file `from` in the place of `to` in one step. An existing `to` keeps what is
     // its own (its attributes, its access rights, its creation time); where there is none
-    // yet, `from` is moved there. Written through.
+    // yet, `from` is moved there, written through.
     virtual FileError Replace(const std::string& from, const std::string& to) = 0;
     // Writes the bytes over an existing file, in its place, and flushes them. Room for them
     // is made first, so a full disk leaves the file as it was. Missing: 2 or 3.
