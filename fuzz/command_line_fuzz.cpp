@@ -23,6 +23,7 @@ public:
     fw::FileError Read(const std::string&, std::string&) override { return fw::kErrorFileNotFound; }
     fw::FileError WriteNew(const std::string&, const std::string&) override { return fw::kErrorAccessDenied; }
     fw::FileError Replace(const std::string&, const std::string&) override { return fw::kErrorAccessDenied; }
+    fw::FileError WriteInPlace(const std::string&, const std::string&) override { return fw::kErrorFileNotFound; }
     fw::FileError Remove(const std::string&) override { return fw::kErrorFileNotFound; }
     bool IsReadOnly(const std::string&) override { return false; }
     bool CanOpenForReading(const std::string&) override { return false; }

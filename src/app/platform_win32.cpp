@@ -1,6 +1,7 @@
 #include "app/platform_win32.h"
 
 #include "framework/dpi_win32.h"
+#include "framework/system_dll_win32.h"
 #include "framework/window_win32.h"
 #include "saver/monitors_win32.h"
 #include "saver/preview_window_win32.h"
@@ -35,6 +36,7 @@ void Platform::RunSaver(const startup::SaverSettings& settings) {
 }
 
 void Run(Platform& platform) {
+    fw::win::RestrictDllSearch();
     startup::SaverMain(platform, platform.sys, platform.hooks);
     // Only the preview returns here: it lives until its host closes it.
     MSG msg;

@@ -5,6 +5,7 @@
 #include "framework/conversions.h"
 #include "framework/fonts_win32.h"
 #include "framework/scale.h"
+#include "framework/system_dll_win32.h"
 #include "resource_ids.h"
 
 #include <array>
@@ -99,7 +100,9 @@ void CommandControl::GradientFill(const GradientVertexTable& vertices, uint32_t 
     }
     GRADIENT_RECT r{rect.upperLeft, rect.lowerRight};
     const ULONG n = count < v.size() ? static_cast<ULONG>(count) : static_cast<ULONG>(v.size());
-    ::GradientFill(face_.dc(), v.data(), n, &r, 1, GRADIENT_FILL_RECT_V);
+    // Without msimg32 the face keeps its plain colour, as when the call fails.
+    static const auto gradientFill = fw::win::SystemFunction<decltype(&::GradientFill)>(L"msimg32.dll", "GradientFill");
+    if (gradientFill) gradientFill(face_.dc(), v.data(), n, &r, 1, GRADIENT_FILL_RECT_V);
 }
 
 void CommandControl::CopyPicture(FacePicture picture, const TwipRect& source, const TwipRect& destination) {

@@ -48,9 +48,48 @@ fw::FileError Files::WriteNew(const std::string& path, const std::string& bytes)
 }
 
 fw::FileError Files::Replace(const std::string& from, const std::string& to) {
-    if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    const std::wstring source = Widen(from), target = Widen(to);
+    // The new file takes the old one's attributes before it takes its place: ReplaceFileW
+    // keeps them on Windows, Wine's does not.
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept))
+        SetFileAttributesW(source.c_str(), attributes & kKept);
+    if (ReplaceFileW(target.c_str(), source.c_str(), nullptr, 0, nullptr, nullptr))
         return fw::kFileDone;
-    return GetLastError();
+    const DWORD error = GetLastError();
+    // No file yet: the new one is moved there. The old one already gone under another name
+    // (1177): the move completes the replacement.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return fw::kFileDone;
+        return GetLastError();
+    }
+    return error;
+}
+
+fw::FileError Files::WriteInPlace(const std::string& path, const std::string& bytes) {
+    HANDLE f = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return GetLastError();
+    fw::FileError error = fw::kFileDone;
+    LARGE_INTEGER size{}, end{}, start{};
+    end.QuadPart = static_cast<LONGLONG>(bytes.size());
+    DWORD written = 0;
+    // Room first: growing the file fails on a full disk before a byte of it is changed.
+    if (!GetFileSizeEx(f, &size) ||
+        (end.QuadPart > size.QuadPart && (!SetFilePointerEx(f, end, nullptr, FILE_BEGIN) || !SetEndOfFile(f))))
+        error = GetLastError();
+    else if (!SetFilePointerEx(f, start, nullptr, FILE_BEGIN) ||
+             (!bytes.empty() && !WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)))
+        error = GetLastError();
+    else if (written != bytes.size())
+        error = ERROR_WRITE_FAULT;
+    else if (!SetEndOfFile(f) || !FlushFileBuffers(f))
+        error = GetLastError();
+    if (!CloseHandle(f) && error == fw::kFileDone) error = GetLastError();
+    return error;
 }
 
 fw::FileError Files::Remove(const std::string& path) {

@@ -13,6 +13,7 @@ public:
     fw::FileError Read(const std::string& path, std::string& bytes) override;
     fw::FileError WriteNew(const std::string& path, const std::string& bytes) override;
     fw::FileError Replace(const std::string& from, const std::string& to) override;
+    fw::FileError WriteInPlace(const std::string& path, const std::string& bytes) override;
     fw::FileError Remove(const std::string& path) override;
     bool IsReadOnly(const std::string& path) override;
     bool CanOpenForReading(const std::string& path) override;

@@ -1,15 +1,14 @@
 #include "framework/dpi_win32.h"
 
 #include "framework/scale.h"
+#include "framework/system_dll_win32.h"
 
 namespace fw::win {
 namespace {
 
 template <typename Fn>
 Fn Lookup(const wchar_t* dll, const char* name) {
-    HMODULE module = GetModuleHandleW(dll);
-    if (!module) module = LoadLibraryW(dll);
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+    return SystemFunction<Fn>(dll, name);
 }
 
 using SetContextFn = BOOL(WINAPI*)(HANDLE);                             // SetProcessDpiAwarenessContext

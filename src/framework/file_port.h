@@ -22,6 +22,8 @@ inline constexpr FileError kErrorSharingViolation = 32;
 inline constexpr FileError kErrorLockViolation = 33;
 inline constexpr FileError kErrorHandleDiskFull = 39;
 inline constexpr FileError kErrorDiskFull = 112;
+inline constexpr FileError kErrorUnableToRemoveReplaced = 1175;
+inline constexpr FileError kErrorUnableToMoveReplacement = 1176;
 inline constexpr FileError kErrorFileTooLarge = 223;
 
 class FilePort {
@@ -33,8 +35,13 @@ public:
     // Makes the file anew with exactly these bytes and flushes them to the disk. After a
     // failure part of it may be left behind.
     virtual FileError WriteNew(const std::string& path, const std::string& bytes) = 0;
-    // Moves the file `from` over `to` in one step, replacing it, written through.
+    // Puts the file `from` in the place of `to` in one step. An existing `to` keeps what is
+    // its own (its attributes, its access rights, its creation time); where there is none
+    // yet, `from` is moved there, written through.
     virtual FileError Replace(const std::string& from, const std::string& to) = 0;
+    // Writes the bytes over an existing file, in its place, and flushes them. Room for them
+    // is made first, so a full disk leaves the file as it was. Missing: 2 or 3.
+    virtual FileError WriteInPlace(const std::string& path, const std::string& bytes) = 0;
     virtual FileError Remove(const std::string& path) = 0;
     // True when the file carries the read-only attribute.
     virtual bool IsReadOnly(const std::string& path) = 0;

@@ -8,10 +8,8 @@
 // in one place and is the same for every port.
 #include "music/media_port_win32.h"
 
+#include "framework/system_dll_win32.h"
 #include "framework/text_win32.h"
-
-#include <windows.h>
-#include <mmsystem.h>
 
 #include <vector>
 
@@ -27,30 +25,41 @@ std::string ReplyText(const std::vector<wchar_t>& buffer) {
 
 }  // namespace
 
+Win32MediaPort::Win32MediaPort(const wchar_t* dll)
+    : send_(fw::win::SystemFunction<decltype(send_)>(dll, "mciSendStringW")),
+      errorString_(fw::win::SystemFunction<decltype(errorString_)>(dll, "mciGetErrorStringW")),
+      deviceCount_(fw::win::SystemFunction<decltype(deviceCount_)>(dll, "waveOutGetNumDevs")),
+      playSound_(fw::win::SystemFunction<decltype(playSound_)>(dll, "PlaySoundW")) {}
+
 fw::MediaResult Win32MediaPort::Send(const std::string& command, uint32_t replyCapacity) {
     const std::wstring wide = fw::win::Widen(command);
     fw::MediaResult result;
+    if (!send_) {
+        result.code = MCIERR_CANNOT_LOAD_DRIVER;
+        return result;
+    }
     if (replyCapacity == 0) {
-        result.code = static_cast<int32_t>(mciSendStringW(wide.c_str(), nullptr, 0, nullptr));
+        result.code = static_cast<int32_t>(send_(wide.c_str(), nullptr, 0, nullptr));
         return result;
     }
     std::vector<wchar_t> buffer(replyCapacity, L'\0');
-    result.code = static_cast<int32_t>(mciSendStringW(wide.c_str(), buffer.data(), replyCapacity, nullptr));
+    result.code = static_cast<int32_t>(send_(wide.c_str(), buffer.data(), replyCapacity, nullptr));
     result.reply = ReplyText(buffer);
     return result;
 }
 
 std::optional<std::string> Win32MediaPort::ErrorText(int32_t code, uint32_t capacity) {
     std::vector<wchar_t> buffer(capacity > 0 ? capacity : 1, L'\0');
-    if (!mciGetErrorStringW(static_cast<MCIERROR>(code), buffer.data(), capacity)) return std::nullopt;
+    if (!errorString_ || !errorString_(static_cast<MCIERROR>(code), buffer.data(), capacity)) return std::nullopt;
     return ReplyText(buffer);
 }
 
-int32_t Win32MediaPort::WaveOutDeviceCount() { return static_cast<int32_t>(waveOutGetNumDevs()); }
+int32_t Win32MediaPort::WaveOutDeviceCount() { return deviceCount_ ? static_cast<int32_t>(deviceCount_()) : 0; }
 
 void Win32MediaPort::PlaySoundFile(const std::optional<std::string>& path, uint32_t flags) {
+    if (!playSound_) return;
     const std::wstring wide = path ? fw::win::Widen(*path) : std::wstring();
-    PlaySoundW(path ? wide.c_str() : nullptr, nullptr, flags);
+    playSound_(path ? wide.c_str() : nullptr, nullptr, flags);
 }
 
 }  // namespace music

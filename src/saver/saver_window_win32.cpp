@@ -13,6 +13,7 @@
 #include "saver/monitors_win32.h"
 #include "saver/present_win32.h"
 #include "framework/adapters_win32.h"
+#include "framework/system_dll_win32.h"
 #include "framework/window_win32.h"
 #include "music/media_port_win32.h"
 #include "resource_ids.h"
@@ -32,6 +33,15 @@ using petals::PixelRect;
 constexpr UINT_PTR kMp3LoopTimer = 1;  // `Timer1`, 1000 ms: keeps an MP3 looping
 constexpr UINT_PTR kCdPollTimer = 2;   // `Timer2`, 200 ms: drives the audio CD
 constexpr UINT kEndMessage = WM_APP + 1;  // posted to itself: ends as a key does
+
+// Millisecond waits that end on time while passes run (the system's usual tick is 15.6 ms),
+// and the usual resolution again while the saver rests. From winmm in the system folder.
+void FineTimer(bool on) {
+    using Period = decltype(&timeBeginPeriod);
+    static const Period begin = fw::win::SystemFunction<Period>(L"winmm.dll", "timeBeginPeriod");
+    static const Period end = fw::win::SystemFunction<Period>(L"winmm.dll", "timeEndPeriod");
+    if (const Period set = on ? begin : end) set(1);
+}
 
 // The resources of each carried sprite size, in the order of kSpriteSizes.
 constexpr int kMaskIds[petals::kSpriteSizeCount] = {IDB_PETAL_MASK, IDB_PETAL24_MASK, IDB_PETAL32_MASK,
@@ -278,18 +288,17 @@ LRESULT SaverWindow::OnPowerBroadcast(WPARAM wp, LPARAM lp) {
 // While the display is off: messages alone (music, its timers, keys and clicks), no CPU
 // between them, and the system's usual timer resolution meanwhile.
 void SaverWindow::Rest() {
-    timeEndPeriod(1);
+    FineTimer(false);
     while (controller_.Running() && rest_.Resting()) {
         MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         fw::win::ProcessPendingMessages();
     }
-    timeBeginPeriod(1);
+    FineTimer(true);
 }
 
 void SaverWindow::RunAnimation() {
     controller_.SetRunning(true);
-    // Millisecond waits that end on time; the system's usual tick is 15.6 ms.
-    timeBeginPeriod(1);
+    FineTimer(true);
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     petals::Pacer pacer(frequency.QuadPart);

@@ -33,6 +33,7 @@ std::string SaveFailureText(const std::string& file, const startup::SaveResult& 
     case startup::SaveProblem::DiskFull: reason = "ディスクがいっぱいです。"; break;
     case startup::SaveProblem::FileReadOnly: reason = "ファイルが読み取り専用になっています。"; break;
     case startup::SaveProblem::FileInUse: reason = "ファイルがほかのプログラムで使われています。"; break;
+    case startup::SaveProblem::AccessDenied: reason = "このファイルを書き換える権限がありません。"; break;
     case startup::SaveProblem::None:
     case startup::SaveProblem::Other:
         reason = "ファイルを書き込めませんでした（エラー " + std::to_string(result.error) + "）。";

@@ -11,18 +11,26 @@ SaveProblem ProblemFor(SaveStep step, fw::FileError error) {
     case fw::kErrorHandleDiskFull: return SaveProblem::DiskFull;
     case fw::kErrorWriteProtect: return SaveProblem::FolderNotWritable;
     case fw::kErrorAccessDenied:
-        // A new file refused is the folder's doing; the move over an existing file is
-        // refused while another program holds it (the read-only attribute is looked at
-        // before anything is written).
+        // A new file refused is the folder's doing; a replacement or a write refused, the
+        // file's rights (the read-only attribute is looked at before anything is written).
         if (step == SaveStep::Write) return SaveProblem::FolderNotWritable;
-        if (step == SaveStep::Replace) return SaveProblem::FileInUse;
-        return SaveProblem::Other;
+        if (step == SaveStep::Read) return SaveProblem::Other;
+        return SaveProblem::AccessDenied;
     default: return SaveProblem::Other;
     }
 }
 
 namespace {
 SaveResult Failed(SaveStep step, fw::FileError error) { return {ProblemFor(step, error), error}; }
+
+// Refusals that writing over the file itself may get round: the folder takes no new file
+// (or a read-only file of the temporary's name is in the way); the file may not be
+// deleted, or is held open without delete sharing.
+bool WorthWritingInPlace(SaveStep step, fw::FileError error) {
+    if (step == SaveStep::Write) return error == fw::kErrorAccessDenied;
+    return error == fw::kErrorAccessDenied || error == fw::kErrorSharingViolation ||
+           error == fw::kErrorUnableToRemoveReplaced || error == fw::kErrorUnableToMoveReplacement;
+}
 }  // namespace
 
 SaveResult ReadForUpdate(fw::FilePort& files, const std::string& path, std::string& bytes) {
@@ -52,7 +60,13 @@ SaveResult ReplaceWhole(fw::FilePort& files, const std::string& path, const std:
     }
     if (error == fw::kFileDone) return {};
     files.Remove(temp);
-    return Failed(step, error);
+    if (!WorthWritingInPlace(step, error)) return Failed(step, error);
+    const fw::FileError inPlace = files.WriteInPlace(path, bytes);
+    if (inPlace == fw::kFileDone) return {};
+    // No file to write over, or refused too: the first refusal says why.
+    if (inPlace == fw::kErrorFileNotFound || inPlace == fw::kErrorPathNotFound || inPlace == fw::kErrorAccessDenied)
+        return Failed(step, error);
+    return Failed(SaveStep::InPlace, inPlace);
 }
 
 }  // namespace startup

@@ -15,11 +15,13 @@ enum class SaveProblem {
     DiskFull,
     FileReadOnly,       // the file carries the read-only attribute
     FileInUse,          // another program holds the file
+    AccessDenied,       // the file's rights let it be neither replaced nor written
     Other,              // anything else: the user is told the system's error number
 };
 
 // The steps of a save in their order: one error number means different things in each.
-enum class SaveStep { Read, Write, Replace };
+// InPlace is the way round a refused Write or Replace.
+enum class SaveStep { Read, Write, Replace, InPlace };
 
 SaveProblem ProblemFor(SaveStep step, fw::FileError error);
 
@@ -33,9 +35,13 @@ struct SaveResult {
 // is there but cannot be read is a failure, so that a save never drops its other lines.
 SaveResult ReadForUpdate(fw::FilePort& files, const std::string& path, std::string& bytes);
 
-// Replaces the whole file: the bytes are written beside it, flushed, then moved over it in
-// one step. A file with the read-only attribute is left alone. Nothing of the new bytes
-// is left behind when it fails.
+// Replaces the whole file: the bytes are written beside it, flushed, then put in its place
+// in one step, the file keeping its attributes and rights. Where the folder takes no new
+// file, or the file may be written but not replaced (its rights, or a program holding it
+// without delete sharing), the bytes are written over the file itself instead, as the
+// system's profile functions do. A file with the read-only attribute is left alone.
+// Nothing of the new bytes is left behind when it fails (but for a device failing while
+// the file itself is written over).
 SaveResult ReplaceWhole(fw::FilePort& files, const std::string& path, const std::string& bytes);
 
 }  // namespace startup

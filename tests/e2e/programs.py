@@ -1,7 +1,7 @@
 """Whether a Windows build holds every program its end-to-end run would start, checked
 without running any, so it runs on every kernel (also where 32-bit Wine cannot):
     python3 -m e2e.programs BUILD_DIR MACHINE      (MACHINE: i386 or x86-64)
-The programs the tests name ("NAME.exe" in tests/e2e) must be in the build's one list
+The programs the tests take from the build (tool_path, install_tool) must be in its one list
 (e2e_programs.txt, written by CMake), and every program of the list must be there, a
 Windows program for that machine. Ends with "e2e-programs: N passed, N failed, 0 skipped"."""
 import glob
@@ -15,18 +15,19 @@ MACHINES = {"i386": 0x14C, "x86-64": 0x8664}
 
 
 def named_in_tests():
-    """The test tools the end-to-end tests start: every "NAME.exe" in their source."""
+    """The test tools the end-to-end tests take from beside the saver: every name they give
+    tool_path or install_tool."""
     names = set()
     for path in glob.glob(os.path.join(HERE, "*.py")):
         if os.path.samefile(path, __file__):
             continue
         with open(path, encoding="utf-8") as f:
-            names.update(re.findall(r"""["']([A-Za-z0-9_]+\.exe)["']""", f.read()))
+            names.update(re.findall(r"""(?:tool_path|install_tool)\(\s*["']([A-Za-z0-9_.]+)["']""", f.read()))
     return names
 
 
 def pe_machine(path):
-    """The machine field of a Windows program's header, or None when it is not one."""
+    """The machine field of a Windows program's (or DLL's) header, or None when it is neither."""
     with open(path, "rb") as f:
         head = f.read(4096)
     if head[:2] != b"MZ" or len(head) < 0x40:

@@ -2,9 +2,12 @@
 own with the program and a settings file in it: "設定" brings up the system's message box
 naming the file and the reason, the dialog stays open, and the folder and the file are
 byte for byte as they were; once the cause is gone, the same "設定" saves and closes.
+After such a failure "ｷｬﾝｾﾙ" closes the dialog and writes nothing, and a good save keeps
+the file's own attributes (hidden stays hidden).
 
-The tests run as root, whom permission bits do not stop: the read-only folder is made
-with the immutable attribute, the full disk is a small tmpfs filled up. Wine keeps a
+The tests run as root, whom permission bits do not stop: the read-only folder (its file
+too: a file that may be written is written over in place) is made with the immutable
+attribute, the full disk is a small tmpfs filled up. Wine keeps a
 file's read-only attribute as its Unix write bits (what its `attrib +r` does); as root
 Wine would still replace such a file, so this case checks that the program looks at the
 attribute itself."""
@@ -17,7 +20,7 @@ import unittest
 
 from fluttera_test.session import wait_until
 
-from .dialog_driver import LOCALES, PETAL_LABEL, SET_BUTTON, DialogDriver, settings_file
+from .dialog_driver import CANCEL_BUTTON, LOCALES, PETAL_LABEL, SET_BUTTON, DialogDriver, settings_file
 from .shared import DIALOG, tool_path
 
 BOX = "Fluttera"  # the message box's caption
@@ -37,8 +40,9 @@ class SaveFaults(DialogDriver, unittest.TestCase):
 
     # -- the faults: each makes its folder unwritable in one way and returns its undo --------
     def read_only_folder(self, folder):
-        self.sh("chattr", "+i", folder)
-        return lambda: self.sh("chattr", "-i", folder)
+        ini = os.path.join(folder, "Fluttera.ini")
+        self.sh("chattr", "+i", ini, folder)
+        return lambda: self.sh("chattr", "-i", ini, folder)
 
     def full_disk(self, folder):
         # The folder is a small tmpfs of its own (mounted before the program was copied in):
@@ -118,7 +122,54 @@ class SaveFaults(DialogDriver, unittest.TestCase):
         with open(os.path.join(folder, "Fluttera.ini"), "rb") as f:
             return names, f.read()
 
-    # -- the test ----------------------------------------------------------------------------
+    def fail_a_save(self, folder):
+        """Opens the dialog in the folder, moves the petal bar and presses "設定"; returns the
+        message box's text."""
+        self.open_dialog_in(folder)
+        label = self.region(self.s.screenshot(), self.panel_box(PETAL_LABEL))
+        self.click_bar_right_arrow()
+        self.assertTrue(self.changed(self.panel_box(PETAL_LABEL), label), "the petal number did not follow")
+        self.click_form(SET_BUTTON)
+        text = wait_until(self.message_box, timeout=20)
+        self.assertTrue(text, "no message box")
+        return text
+
+    def close_box(self):
+        boxes = self.s.windows(BOX)
+        self.assertTrue(boxes, "the message box has no window")
+        self.s.key_to(boxes[0], "Return")
+        self.assertTrue(wait_until(lambda: self.message_box() is None, timeout=10), "the box stayed")
+        time.sleep(0.5)
+
+    def attributes(self, folder):
+        """What Wine's attrib says of the settings file: its attribute letters."""
+        out = self.s.run_wine("cmd", "/c", "attrib", self.win_path(folder, "Fluttera.ini")).stdout.decode(errors="replace")
+        return out.split("C:")[0]
+
+    # -- the tests ---------------------------------------------------------------------------
+    def test_cancel_after_a_failed_save_writes_nothing(self):
+        folder = self.fresh_folder("Cancelled")
+        undo = self.read_only_file(folder)
+        self.addCleanup(lambda: _quietly(undo))
+        before = self.state(folder)
+        self.assertIn("ファイルが読み取り専用になっています", self.fail_a_save(folder))
+        self.close_box()
+        undo()
+        self.click_form(CANCEL_BUTTON)
+        self.expect_closed()
+        self.assertEqual(self.state(folder), before)
+
+    def test_a_good_save_keeps_a_hidden_file_hidden(self):
+        folder = self.fresh_folder("Hidden")
+        self.s.run_wine("cmd", "/c", "attrib", "+h", self.win_path(folder, "Fluttera.ini"))
+        self.assertIn("H", self.attributes(folder), "Wine did not hide the file")
+        self.open_dialog_in(folder)
+        self.click_bar_right_arrow()
+        self.click_form(SET_BUTTON)
+        self.expect_closed()
+        self.assertEqual(self.state(folder)[1], SAVED)
+        self.assertIn("H", self.attributes(folder), "the saved file is no longer hidden")
+
     def test_a_failed_save_says_why_and_changes_nothing(self):
         faults = [
             ("read-only folder", self.read_only_folder, False, "このフォルダーにはファイルを書き込めません"),
@@ -135,25 +186,14 @@ class SaveFaults(DialogDriver, unittest.TestCase):
                 before = self.state(folder)
                 self.assertEqual(before[1], ORIGINAL)
 
-                self.open_dialog_in(folder)
-                label = self.region(self.s.screenshot(), self.panel_box(PETAL_LABEL))
-                self.click_bar_right_arrow()
-                self.assertTrue(self.changed(self.panel_box(PETAL_LABEL), label), "the petal number did not follow")
-                self.click_form(SET_BUTTON)
-
-                text = wait_until(self.message_box, timeout=20)
-                self.assertTrue(text, "no message box")
+                text = self.fail_a_save(folder)
                 self.assertIn("設定を保存できませんでした", text)
                 self.assertIn(self.win_path(folder, "Fluttera.ini"), text)
                 self.assertIn(reason, text)
                 self.assertEqual(self.state(folder), before, "the folder or the file changed")
 
                 # Its OK closes the box; the dialog stays, with the user's choice.
-                boxes = self.s.windows(BOX)
-                self.assertTrue(boxes, "the message box has no window")
-                self.s.key_to(boxes[0], "Return")
-                self.assertTrue(wait_until(lambda: self.message_box() is None, timeout=10), "the box stayed")
-                time.sleep(0.5)
+                self.close_box()
                 self.assertTrue(self.s.windows(DIALOG, visible=True), "the dialog closed")
                 self.assertEqual(self.state(folder), before, "the folder or the file changed")
 

@@ -86,14 +86,15 @@ class Session:
         if os.path.exists(self.ini_path):
             os.remove(self.ini_path)
 
-    def start_scr(self, *args, env=None, stderr=None):
-        """Starts the saver with its switches; returns the Wine process. A long Wine trace
-        should go to a file (stderr=open file), or it fills the pipe and stalls the program."""
+    def start_scr(self, *args, env=None, stderr=None, cwd=None):
+        """Starts the saver with its switches, from the program folder unless cwd names
+        another; returns the Wine process. A long Wine trace should go to a file
+        (stderr=open file), or it fills the pipe and stalls the program."""
         e = dict(self.env)
         if env:
             e.update(env)
         # No pipes: a wineserver started by the program would inherit and hold them open.
-        return subprocess.Popen([self.wine.loader, r"C:\Fluttera\Fluttera.scr", *args], env=e, cwd=self.program_dir,
+        return subprocess.Popen([self.wine.loader, r"C:\Fluttera\Fluttera.scr", *args], env=e, cwd=cwd or self.program_dir,
                                 stdout=subprocess.DEVNULL, stderr=stderr or subprocess.DEVNULL)
 
     def start_program(self, path, *args, env=None):

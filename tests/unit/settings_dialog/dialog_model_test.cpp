@@ -254,6 +254,19 @@ TEST(SaveSettings, KeepsOtherLinesOfAnExistingFile) {
               fw::Utf8ToCp932("[Other]\r\nx=1\r\n[Section]\r\nBGM区分= 0\r\n花びらの数= 300\r\nBGMﾘﾋﾟｰﾄ= 0\r\nBGMﾌｧｲﾙ=\r\n"));
 }
 
+TEST(SaveSettings, AFailedSaveKeepsTheTrackListsValueForTheNextTry) {
+    Dialog d(Stored(300, 1, 2, ""));
+    d.files.files[kIni] = "as it was";
+    d.files.unreadable.insert(kIni);  // held by another program
+    EXPECT_FALSE(d.model.SaveSettings("7"));
+    EXPECT_EQ(d.settings.MusicRepeat, 7);
+    EXPECT_NE(d.model.TakeNotice(), "");
+    EXPECT_EQ(d.files.files[kIni], "as it was");
+    d.files.unreadable.clear();
+    EXPECT_TRUE(d.model.SaveSettings("7"));
+    EXPECT_EQ(d.files.files[kIni], fw::Utf8ToCp932("as it was\r\n[Section]\r\n花びらの数= 300\r\nBGM区分= 1\r\nBGMﾘﾋﾟｰﾄ= 7\r\nBGMﾌｧｲﾙ=\r\n"));
+}
+
 TEST(SaveSettings, CancelWritesNothing) {
     Dialog d(Stored(300, 1, 0, "C:\\a.wav"));
     d.files.files[kIni] = "as it was";

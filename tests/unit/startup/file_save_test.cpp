@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -28,12 +29,20 @@ TEST(WriteSettings, TheFileHoldsTheOldFourValuesOrTheNewFour) {
         fw::FileError error;
     } cases[] = {
         {"no fault", [](fakes::Files&) {}, SaveProblem::None, 0},
-        {"no new file in the folder", [](fakes::Files& f) { f.writeErrors[kTemp] = 5; }, SaveProblem::FolderNotWritable, 5},
+        // Where the file cannot be replaced but may be written, it is written over.
+        {"no new file in the folder", [](fakes::Files& f) { f.writeErrors[kTemp] = 5; }, SaveProblem::None, 0},
+        {"a read-only temporary in the way", [](fakes::Files& f) { f.files[kTemp] = "stale"; f.readOnly.insert(kTemp); }, SaveProblem::None, 0},
+        {"rights deny deleting it", [](fakes::Files& f) { f.replaceErrors[kIni] = 5; }, SaveProblem::None, 0},
+        {"held without delete sharing", [](fakes::Files& f) { f.replaceErrors[kIni] = 32; }, SaveProblem::None, 0},
+        {"the old file cannot be moved away", [](fakes::Files& f) { f.replaceErrors[kIni] = 1175; }, SaveProblem::None, 0},
+        {"neither a new file nor the file", [](fakes::Files& f) { f.writeErrors[kTemp] = 5; f.inPlaceErrors[kIni] = 5; }, SaveProblem::FolderNotWritable, 5},
         {"write-protected medium", [](fakes::Files& f) { f.writeErrors[kTemp] = 19; }, SaveProblem::FolderNotWritable, 19},
         {"disk full half-way", [](fakes::Files& f) { f.writeErrors[kTemp] = 112; }, SaveProblem::DiskFull, 112},
+        {"disk full writing over it", [](fakes::Files& f) { f.writeErrors[kTemp] = 5; f.inPlaceErrors[kIni] = 112; }, SaveProblem::DiskFull, 112},
         {"read-only attribute", [](fakes::Files& f) { f.readOnly.insert(kIni); }, SaveProblem::FileReadOnly, 5},
         {"held without sharing", [](fakes::Files& f) { f.unreadable.insert(kIni); }, SaveProblem::FileInUse, 32},
-        {"move refused", [](fakes::Files& f) { f.replaceErrors[kIni] = 5; }, SaveProblem::FileInUse, 5},
+        {"held, writing shared only", [](fakes::Files& f) { f.replaceErrors[kIni] = 32; f.inPlaceErrors[kIni] = 32; }, SaveProblem::FileInUse, 32},
+        {"rights deny replacing and writing", [](fakes::Files& f) { f.replaceErrors[kIni] = 5; f.inPlaceErrors[kIni] = 5; }, SaveProblem::AccessDenied, 5},
         {"a folder of that name", [](fakes::Files& f) { f.folders.insert(kIni); }, SaveProblem::Other, 5},
         {"device error", [](fakes::Files& f) { f.writeErrors[kTemp] = 1117; }, SaveProblem::Other, 1117},
     };
@@ -42,6 +51,7 @@ TEST(WriteSettings, TheFileHoldsTheOldFourValuesOrTheNewFour) {
         fakes::Files files;
         files.files[kIni] = before;
         c.fault(files);
+        const auto temp = files.files.count(kTemp) ? std::optional(files.files[kTemp]) : std::nullopt;
         startup::SaverSettings s;
         s.MusicKind = 1;
         s.MusicRepeat = 4;
@@ -50,10 +60,12 @@ TEST(WriteSettings, TheFileHoldsTheOldFourValuesOrTheNewFour) {
         EXPECT_EQ(r.problem, c.problem);
         EXPECT_EQ(r.error, c.error);
         EXPECT_EQ(files.files[kIni], r.ok() ? after : before);
-        EXPECT_EQ(files.files.count(kTemp), 0u) << "the file written beside it stayed";
-        EXPECT_EQ(files.files.size(), 1u);
+        EXPECT_EQ(files.files.count(kTemp) ? std::optional(files.files[kTemp]) : std::nullopt, temp)
+            << "the file written beside it stayed, or one in the way went";
+        EXPECT_EQ(files.files.size(), temp ? 2u : 1u);
         if (r.ok()) {
-            EXPECT_EQ(files.writes, 1) << "the four keys in one write";
+            // Written over in place after a refused replacement: the file beside it came first.
+            EXPECT_EQ(files.writes, files.replaceErrors.empty() ? 1 : 2) << "the four keys in one write";
         }
     }
 }
@@ -62,7 +74,8 @@ TEST(SaveProblem, ErrorNumbersInTheUsersTerms) {
     struct Case { SaveStep step; fw::FileError error; SaveProblem problem; } cases[] = {
         {SaveStep::Read, 0, SaveProblem::None},
         {SaveStep::Write, 5, SaveProblem::FolderNotWritable},   // access denied: the folder
-        {SaveStep::Replace, 5, SaveProblem::FileInUse},         // ... the file, held open
+        {SaveStep::Replace, 5, SaveProblem::AccessDenied},      // ... the file's rights
+        {SaveStep::InPlace, 5, SaveProblem::AccessDenied},
         {SaveStep::Read, 5, SaveProblem::Other},                // ... a folder, or no right to read
         {SaveStep::Write, 19, SaveProblem::FolderNotWritable},  // write-protected medium
         {SaveStep::Read, 32, SaveProblem::FileInUse},           // sharing violation

@@ -20,7 +20,8 @@ public:
     std::set<std::string> unreadable;  // exists, but another program holds it without sharing
     std::set<std::string> readOnly;    // carries the read-only attribute
     std::map<std::string, fw::FileError> writeErrors;    // making this file fails half-way
-    std::map<std::string, fw::FileError> replaceErrors;  // moving a file over this one fails
+    std::map<std::string, fw::FileError> replaceErrors;  // putting a file in this one's place fails
+    std::map<std::string, fw::FileError> inPlaceErrors;  // writing over this file fails, changing nothing
     std::map<std::string, std::string> shortPaths;
     int writes = 0;  // files made whole
 
@@ -54,7 +55,18 @@ public:
         files.erase(from);
         return fw::kFileDone;
     }
+    fw::FileError WriteInPlace(const std::string& path, const std::string& bytes) override {
+        if (!files.count(path)) return fw::kErrorFileNotFound;
+        if (folders.count(path) || readOnly.count(path)) return fw::kErrorAccessDenied;
+        if (unreadable.count(path)) return fw::kErrorSharingViolation;
+        auto error = inPlaceErrors.find(path);
+        if (error != inPlaceErrors.end()) return error->second;
+        files[path] = bytes;
+        ++writes;
+        return fw::kFileDone;
+    }
     fw::FileError Remove(const std::string& path) override {
+        if (readOnly.count(path)) return fw::kErrorAccessDenied;
         return files.erase(path) ? fw::kFileDone : fw::kErrorFileNotFound;
     }
     bool IsReadOnly(const std::string& path) override { return readOnly.count(path) > 0; }
