@@ -174,6 +174,7 @@ class Upgrade(unittest.TestCase):
             next_msi = os.path.join(tmp, f"Fluttera-{nxt}-{arch}.msi")
             installed, _ = install(self, box, next_msi)
             self.assertEqual(box.reg_value(DESKTOP, "SCRNSAVE.EXE"), installed)
+            self.assertTrue(os.path.exists(ini), "the upgrade removed the settings file")
             with open(ini, "rb") as f:
                 self.assertEqual(f.read(), settings, "the upgrade changed the settings file")
             with open(scr, "rb") as f:
