@@ -147,8 +147,8 @@ make_msi() {
   # this one. The components both share are then still in use and stay, and so does the
   # settings file that the earlier version's removal would take with its saver.
   msi_sql "$out" "UPDATE \`InstallExecuteSequence\` SET \`Sequence\` = 6700 WHERE \`Action\` = 'RemoveExistingProducts'"
-  # ... nor the saver's file version: without one an upgrade may leave the earlier saver in
-  # place (an unversioned file of the same size is taken as already there).
+  # ... nor the saver's file version (WiX takes it from the program): with it, an upgrade
+  # replaces the earlier saver by the rule for versioned files rather than by file dates.
   msi_sql "$out" "UPDATE \`File\` SET \`Version\` = '$version.0' WHERE \`File\` = 'Fluttera.scr'"
   # The package code must differ between different packages; wixl draws a random one. Made
   # from the package's own bytes instead, it is new for every different package and the
