@@ -56,8 +56,11 @@ function(fluttera_gzip in out)
 endfunction()
 
 # The manual page, with the project's version, compressed at configure time (editing the
-# page configures again).
+# page configures again). Its date and the changelog's are the release's: SOURCE_DATE_EPOCH
+# (the commit's time, as scripts/package.sh sets it), else the day of the build.
 set(GEN_DIR ${CMAKE_BINARY_DIR}/generated)
+string(TIMESTAMP FLUTTERA_RELEASE_DATE "%Y-%m-%d" UTC)
+string(TIMESTAMP FLUTTERA_RELEASE_TIME "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(${CMAKE_SOURCE_DIR}/assets/xscreensaver/fluttera.6.in ${GEN_DIR}/fluttera.6 @ONLY)
 fluttera_gzip(${GEN_DIR}/fluttera.6 ${GEN_DIR}/fluttera.6.gz)
 install(FILES ${GEN_DIR}/fluttera.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the release files in dist/ (or the folder FLUTTERA_DIST names), from a fresh clone
 # as well; older release files there go first:
-#   Fluttera-VERSION-windows.zip   x86/Fluttera.scr, x64/Fluttera.scr and a read-me
+#   Fluttera-VERSION-windows.zip   x86/Fluttera.scr, x64/Fluttera.scr, a read-me and the licence
 #   Fluttera-VERSION-x64.msi       per-user installer of the 64-bit saver (Windows 10/11)
 #   Fluttera-VERSION-x86.msi       the same for 32-bit Windows
 #   fluttera_VERSION_ARCH.deb      the Linux hack for XScreenSaver (CPack)
@@ -88,7 +88,12 @@ build_windows() {
 # The read-me as Windows' Notepad reads it best: UTF-8 with a byte-order mark, CRLF lines.
 readme() {
   printf '\xef\xbb\xbf'
-  sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' packaging/README-windows.txt
+  sed -e "s/@VERSION@/$version/g" packaging/README-windows.txt | crlf
+}
+
+# Text files as Windows' Notepad reads them best: CRLF lines.
+crlf() {
+  sed -e 's/$/\r/' "$@"
 }
 
 # stage_savers: both Fluttera.scr as they go into the zip and the MSIs (signed when asked),
@@ -102,6 +107,8 @@ stage_savers() {
     sign "$work/$arch/Fluttera.scr"
     touch -d "@$SOURCE_DATE_EPOCH" "$work/$arch/Fluttera.scr"
   done
+  crlf LICENSE > "$work/LICENSE.txt"
+  touch -d "@$SOURCE_DATE_EPOCH" "$work/LICENSE.txt"
 }
 
 make_zip() {
@@ -110,23 +117,39 @@ make_zip() {
   cp "$work/x86/Fluttera.scr" "$stage/$name/x86/"
   cp "$work/x64/Fluttera.scr" "$stage/$name/x64/"
   readme > "$stage/$name/README.txt"
-  chmod 644 "$stage/$name"/*/* "$stage/$name/README.txt"
-  touch -d "@$SOURCE_DATE_EPOCH" "$stage/$name"/*/* "$stage/$name/README.txt"
+  cp "$work/LICENSE.txt" "$stage/$name/"
+  chmod 644 "$stage/$name"/*/* "$stage/$name"/*.txt
+  touch -d "@$SOURCE_DATE_EPOCH" "$stage/$name"/*/* "$stage/$name"/*.txt
   # Files only, in byte order, without the extra Unix fields (owner, access times).
   (cd "$stage" && find "$name" -type f | LC_ALL=C sort | zip -q -X -D "$dist/$name-windows.zip" -@)
   made+=("$name-windows.zip")
 }
 
-# make_msi ARCH COMPONENT_GUID WIN64
+# msi_sql MSI STATEMENT: one SQL statement on the package, for what wixl cannot say.
+msi_sql() {
+  frozen msibuild "$1" -q "$2"
+}
+
+# make_msi ARCH SAVER_COMPONENT_GUID CHOICE_COMPONENT_GUID WIN64
 make_msi() {
   local name=Fluttera-$version-$1.msi out subject template
   out=$dist/$name
   # The product code is the version's and the architecture's: a rebuild is the same product.
   frozen wixl -a "$1" -D Version="$version" -D ProductCode="$(guid "Fluttera $version $1")" \
-       -D Saver="$work/$1/Fluttera.scr" -D ComponentGuid="$2" -D Win64="$3" \
-       -D Icon=assets/icon/fluttera.ico -o "$out" packaging/fluttera.wxs
+       -D Saver="$work/$1/Fluttera.scr" -D Licence="$work/LICENSE.txt" -D ComponentGuid="$2" \
+       -D ChoiceGuid="$3" -D Win64="$4" -D Icon=assets/icon/fluttera.ico -o "$out" packaging/fluttera.wxs
   # wixl has no RemoveFile element: the settings file written beside the saver goes at removal.
-  frozen msibuild "$out" -q "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`) VALUES ('Settings', 'Saver', 'Fluttera.ini', 'INSTALLDIR', 2)"
+  msi_sql "$out" "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`) VALUES ('Settings', 'Saver', 'Fluttera.ini', 'INSTALLDIR', 2)"
+  # ... nor a component condition: SCRNSAVE.EXE goes at a removal only while it names this
+  # saver (case aside, as Windows compares paths); another saver chosen since stays.
+  msi_sql "$out" "UPDATE \`Component\` SET \`Condition\` = 'REMOVE<>\"ALL\" OR SAVERCHOICE~=OURSAVER' WHERE \`Component\` = 'Choice'"
+  # ... nor MajorUpgrade's Schedule: an upgrade removes the earlier version after installing
+  # this one. The components both share are then still in use and stay, and so does the
+  # settings file that the earlier version's removal would take with its saver.
+  msi_sql "$out" "UPDATE \`InstallExecuteSequence\` SET \`Sequence\` = 6700 WHERE \`Action\` = 'RemoveExistingProducts'"
+  # ... nor the saver's file version (WiX takes it from the program): with it, an upgrade
+  # replaces the earlier saver by the rule for versioned files rather than by file dates.
+  msi_sql "$out" "UPDATE \`File\` SET \`Version\` = '$version.0' WHERE \`File\` = 'Fluttera.scr'"
   # The package code must differ between different packages; wixl draws a random one. Made
   # from the package's own bytes instead, it is new for every different package and the
   # same for an identical one.
@@ -156,8 +179,8 @@ mkdir -p "$dist"
 rm -f "$dist"/Fluttera-*-windows.zip "$dist"/Fluttera-*.msi "$dist"/fluttera_*.deb "$dist"/SHA256SUMS
 stage_savers
 make_zip
-make_msi x64 AA4BDB72-62C0-4AFF-BAE1-EE3EF8776ECA yes
-make_msi x86 06CE6D81-6CF6-4B75-B077-796F5B6E91A1 no
+make_msi x64 AA4BDB72-62C0-4AFF-BAE1-EE3EF8776ECA 5E0C2B8B-3F57-4C55-9B0D-2E4C36B1D8A4 yes
+make_msi x86 06CE6D81-6CF6-4B75-B077-796F5B6E91A1 C7A3E5F1-8B2D-4E96-A1C4-7D9F0B3E6A52 no
 make_deb
 (cd "$dist" && sha256sum -- "${made[@]}" > SHA256SUMS)
 

@@ -104,14 +104,15 @@ HackOptions ParseHackOptions(const std::vector<std::string>& args) {
 
 std::string HackUsage(const char* program) {
     return std::string("usage: ") + program +
-           " [--root | --window-id ID] [--count N] [--fps] [--scale S] [--help]\n"
+           " [--root | --window-id ID] [--count N] [--fps] [--scale S] [-h | --help]\n"
            "  Cherry-blossom petals falling over a picture of the desktop; a hack for XScreenSaver.\n"
            "  --root          draw on the root window (XScreenSaver's window when it runs the hack)\n"
            "  --window-id ID  draw into the window ID (decimal or 0x hex)\n"
            "                  with neither: the window in $XSCREENSAVER_WINDOW, else a window of its own\n"
            "  --count N       petals, 0 to 500 (default 300)\n"
            "  --fps           show the pass rate\n"
-           "  --scale S       petal scale, 0.5 to 4 (default: the Xft.dpi resource / 96)\n";
+           "  --scale S       petal scale, 0.5 to 4 (default: the Xft.dpi resource / 96)\n"
+           "  -h, --help      print this summary and end\n";
 }
 
 }  // namespace hack

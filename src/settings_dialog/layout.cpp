@@ -1,6 +1,7 @@
 #include "settings_dialog/layout.h"
 
 #include "settings_dialog/dialog_model.h"
+#include "fluttera_version.h"
 
 namespace dialog {
 
@@ -40,8 +41,9 @@ std::vector<ControlSpec> MakeControls() {
         {I::FileCaption, "lbl_BGM", 2, K::Label, kPanel, 52, 76, 60, 13, "MP3、WAV", 4, kLabel | kClickable, P::None},
         {I::RepeatHeading, "lbl", 2, K::Label, kPanel, 164, 36, 66, 13, "曲目をﾘﾋﾟｰﾄ", 2, kLabel, P::None},
         // The credit line above the link; the one control of the lower strip whose place
-        // and words are ours to choose.
-        {I::Credit, "lbl", 7, K::Label, I::Form, 16, 140, 207, 13, "Fluttera 1.0  (C) Fluttera", 8, kLabel, P::None},
+        // and words are ours to choose. Its version is the project's.
+        {I::Credit, "lbl", 7, K::Label, I::Form, 16, 140, 207, 13,
+         "Fluttera " FLUTTERA_VERSION_SHORT "  (C) Fluttera", 8, kLabel, P::None},
         {I::HomePageLink, "lbl_URL", kNoIndex, K::Label, I::Form, 16, 156, 207, 13, kHomePage, 9,
          kLabel | kWhiteText | kUnderlined | kHandCursor | kClickable, P::None},
         {I::OptionOffPicture, "Img_Ra", 0, K::Image, I::Form, 672, 28, 12, 12, "", kNoTab, 0, P::OptionOff},

@@ -2,6 +2,7 @@
 contents, the checksums, the .deb as a distribution's packager checks it, each MSI installed,
 run and removed under Wine as a user would, and the files signed with a throwaway certificate."""
 import glob
+import gzip
 import os
 import re
 import shutil
@@ -36,7 +37,9 @@ class Zip(unittest.TestCase):
         with zipfile.ZipFile(os.path.join(DIST, f"Fluttera-{VERSION}-windows.zip")) as z:
             top = f"Fluttera-{VERSION}/"
             self.assertEqual(sorted(n for n in z.namelist() if not n.endswith("/")),
-                             [top + "README.txt", top + "x64/Fluttera.scr", top + "x86/Fluttera.scr"])
+                             [top + "LICENSE.txt", top + "README.txt", top + "x64/Fluttera.scr", top + "x86/Fluttera.scr"])
+            with open(os.path.join(ROOT, "LICENSE"), "rb") as f:
+                self.assertEqual(z.read(top + "LICENSE.txt"), f.read().replace(b"\n", b"\r\n"))
             for folder, machine in (("x86", I386), ("x64", AMD64)):
                 scr = z.read(f"{top}{folder}/Fluttera.scr")
                 self.assertEqual(pe_machine(scr), machine, folder)
@@ -46,24 +49,37 @@ class Zip(unittest.TestCase):
         text = readme.decode("utf-8-sig")
         self.assertNotIn("@VERSION@", text)
         self.assertEqual(text.count("\n"), text.count("\r\n"))
-        for words in ("インストール", "削除", "Install", "Remove", f"Fluttera-{VERSION}-x64.msi"):
+        for words in ("インストール", "アンインストール", "Install", "Uninstall", f"Fluttera-{VERSION}-x64.msi"):
             self.assertIn(words, text)
+
+
+def install(test, box, msi):
+    """Installs the MSI for the user; the installed saver's Windows and Unix paths."""
+    r = box.run("msiexec", "/i", "Z:" + msi.replace("/", "\\"), "/qn")
+    test.assertEqual(r.returncode, 0, r.stderr[-1000:])
+    local = box.run("cmd", "/c", "echo %LOCALAPPDATA%").stdout.strip()
+    installed = local + r"\Programs\Fluttera\Fluttera.scr"
+    return installed, box.unix_path(installed)
+
+
+def uninstall(test, box):
+    """Removes the one Fluttera installed, as Settings > Apps does."""
+    listed = re.findall(r"^(\{[0-9A-F-]+\})\|\|\|Fluttera$", box.run("uninstaller", "--list").stdout, re.M)
+    test.assertEqual(len(listed), 1, "not once in the list of installed programs")
+    r = box.run("msiexec", "/x", listed[0], "/qn")
+    test.assertEqual(r.returncode, 0, r.stderr[-1000:])
 
 
 def install_run_uninstall(test, box, msi, machine):
     """Installs the MSI for the user, runs the installed saver until petals fall over what the
     screen showed, and removes it again with the settings file written beside it."""
-    r = box.run("msiexec", "/i", "Z:" + msi.replace("/", "\\"), "/qn")
-    test.assertEqual(r.returncode, 0, r.stderr[-1000:])
-    local = box.run("cmd", "/c", "echo %LOCALAPPDATA%").stdout.strip()
-    installed = local + r"\Programs\Fluttera\Fluttera.scr"
-    scr = box.unix_path(installed)
+    installed, scr = install(test, box, msi)
     with open(scr, "rb") as f:
         test.assertEqual(pe_machine(f.read()), machine)
     test.assertEqual(box.reg_value(DESKTOP, "SCRNSAVE.EXE"), installed)
     test.assertEqual(box.reg_value(DESKTOP, "ScreenSaveActive"), "1")
-    listed = re.findall(r"^(\{[0-9A-F-]+\})\|\|\|Fluttera$", box.run("uninstaller", "--list").stdout, re.M)
-    test.assertEqual(len(listed), 1, "not in the list of installed programs")
+    with open(os.path.join(os.path.dirname(scr), "LICENSE.txt"), "rb") as f, open(os.path.join(ROOT, "LICENSE"), "rb") as g:
+        test.assertEqual(f.read(), g.read().replace(b"\n", b"\r\n"))
 
     base = box.screenshot("base.png")
     p = box.start(installed, "/s")
@@ -81,8 +97,7 @@ def install_run_uninstall(test, box, msi, machine):
     # Settings saved beside the saver go with it.
     with open(os.path.join(os.path.dirname(scr), "Fluttera.ini"), "wb") as f:
         f.write(b"[Section]\r\n")
-    r = box.run("msiexec", "/x", listed[0], "/qn")
-    test.assertEqual(r.returncode, 0, r.stderr[-1000:])
+    uninstall(test, box)
     test.assertFalse(os.path.exists(os.path.dirname(scr)), "the program's folder is still there")
     test.assertIsNone(box.reg_value(DESKTOP, "SCRNSAVE.EXE"))
     test.assertNotIn("Fluttera", box.run("uninstaller", "--list").stdout)
@@ -109,6 +124,117 @@ class Msi(unittest.TestCase):
                     install_run_uninstall(self, box, os.path.join(DIST, f"Fluttera-{VERSION}-{arch}.msi"), machine)
                 finally:
                     box.close()
+
+
+def package_next_version(dist):
+    """The release files of this same source with its patch number raised, as the next
+    release would make them: the working tree copied (what is not committed too), the
+    project's version raised in the copy, scripts/package.sh run there. Returns the version."""
+    major, minor, patch = VERSION.split(".")
+    version = f"{major}.{minor}.{int(patch) + 1}"
+    src = tempfile.mkdtemp(prefix="fluttera-next-")
+    try:
+        names = subprocess.run(["git", "ls-files", "-z", "--cached", "--others", "--exclude-standard"], cwd=ROOT,
+                               capture_output=True, check=True).stdout.decode().split("\0")
+        for name in filter(os.path.isfile, (os.path.join(ROOT, n) for n in names if n)):
+            os.makedirs(os.path.dirname(os.path.join(src, os.path.relpath(name, ROOT))), exist_ok=True)
+            shutil.copy2(name, os.path.join(src, os.path.relpath(name, ROOT)))
+        cmake = os.path.join(src, "CMakeLists.txt")
+        with open(cmake) as f:
+            text = f.read()
+        with open(cmake, "w") as f:
+            f.write(text.replace(f"project(Fluttera VERSION {VERSION} ", f"project(Fluttera VERSION {version} ", 1))
+        epoch = os.environ.get("SOURCE_DATE_EPOCH") or subprocess.run(
+            ["git", "log", "-1", "--format=%ct"], cwd=ROOT, capture_output=True, text=True).stdout.strip()
+        r = subprocess.run(["bash", "scripts/package.sh"], cwd=src, capture_output=True, text=True,
+                           env=dict(os.environ, FLUTTERA_DIST=dist, SOURCE_DATE_EPOCH=epoch))
+        if r.returncode != 0:
+            raise RuntimeError("package.sh of the next version failed:\n" + r.stdout[-2000:] + r.stderr[-2000:])
+    finally:
+        shutil.rmtree(src, ignore_errors=True)
+    return version
+
+
+class Upgrade(unittest.TestCase):
+    """This version's MSI, then the next one's over it, as a user upgrades: the settings file
+    stays byte for byte; a removal takes the screen-saver choice only while it names Fluttera."""
+
+    def test_upgrade_keeps_the_settings_and_removal_keeps_another_savers_choice(self):
+        arch = "x86" if machine_arch() == "win32" else "x64"
+        tmp = tempfile.mkdtemp(prefix="fluttera-upgrade-")
+        self.addCleanup(shutil.rmtree, tmp, ignore_errors=True)
+        nxt = package_next_version(tmp)
+        box = WineBox(machine_arch())
+        try:
+            _, scr = install(self, box, os.path.join(DIST, f"Fluttera-{VERSION}-{arch}.msi"))
+            settings = b"; mine\r\n[Fluttera]\r\nPetalCount= 42\r\nBGM_Path=C:\\\x89\xb9\x8a\x79.mp3\r\n"
+            ini = os.path.join(os.path.dirname(scr), "Fluttera.ini")
+            with open(ini, "wb") as f:
+                f.write(settings)
+            next_msi = os.path.join(tmp, f"Fluttera-{nxt}-{arch}.msi")
+            installed, _ = install(self, box, next_msi)
+            self.assertEqual(box.reg_value(DESKTOP, "SCRNSAVE.EXE"), installed)
+            self.assertTrue(os.path.exists(ini), "the upgrade removed the settings file")
+            with open(ini, "rb") as f:
+                self.assertEqual(f.read(), settings, "the upgrade changed the settings file")
+            with open(scr, "rb") as f:
+                self.assertEqual(file_version(f.read()), nxt + ".0", "the upgrade left the old saver")
+
+            # Removal after the upgrade: Fluttera's own choice goes with the saver.
+            uninstall(self, box)
+            self.assertIsNone(box.reg_value(DESKTOP, "SCRNSAVE.EXE"))
+            self.assertFalse(os.path.exists(os.path.dirname(scr)), "the program's folder is still there")
+
+            # Another saver chosen since stays chosen.
+            install(self, box, next_msi)
+            other = r"C:\windows\system32\other.scr"
+            box.run("reg", "add", DESKTOP, "/v", "SCRNSAVE.EXE", "/d", other, "/f")
+            uninstall(self, box)
+            self.assertEqual(box.reg_value(DESKTOP, "SCRNSAVE.EXE"), other)
+        finally:
+            box.close()
+
+
+def one(pattern, data, flags=0):
+    """The first group of the first match, or None."""
+    m = re.search(pattern, data, flags)
+    return m.group(1) if m else None
+
+
+class Versions(unittest.TestCase):
+    """Every place in the release files that names Fluttera's version names the one of
+    CMakeLists.txt (the credit line its first two numbers)."""
+
+    def test_every_release_file_names_the_projects_version(self):
+        full, short = VERSION + ".0", VERSION.rsplit(".", 1)[0]
+        found = []  # (where, what it names, what it should name)
+        with zipfile.ZipFile(os.path.join(DIST, f"Fluttera-{VERSION}-windows.zip")) as z:
+            readme = z.read(f"Fluttera-{VERSION}/README.txt").decode("utf-8-sig")
+            found.append(("README.txt title", one(r"^Fluttera (\S+) ", readme), VERSION))
+            found += [("README.txt package", v, VERSION) for v in re.findall(r"Fluttera-([^-\s]+)-x(?:64|86)\.msi", readme)]
+            for arch in ("x86", "x64"):
+                scr = z.read(f"Fluttera-{VERSION}/{arch}/Fluttera.scr")
+                found += [(f"{arch} version resource", file_version(scr), full),
+                          (f"{arch} manifest", one(rb'name="Fluttera\.ScreenSaver" version="([^"]+)"', scr), full.encode()),
+                          (f"{arch} credit line", one(rb"Fluttera (\S+)  \(C\) Fluttera", scr), short.encode())]
+        for arch in ("x86", "x64"):
+            msi = os.path.join(DIST, f"Fluttera-{VERSION}-{arch}.msi")
+            props = subprocess.run(["msiinfo", "export", msi, "Property"], capture_output=True, text=True).stdout
+            files = subprocess.run(["msiinfo", "export", msi, "File"], capture_output=True, text=True).stdout
+            found += [(f"{arch}.msi ProductVersion", one(r"^ProductVersion\t(\S+)", props, re.M), VERSION),
+                      (f"{arch}.msi saver's file version", one(r"^Fluttera\.scr\t(?:[^\t]*\t){3}([^\t]*)", files, re.M), full)]
+        deb = os.path.join(DIST, f"fluttera_{VERSION}_amd64.deb")
+        found.append(("deb control", subprocess.run(["dpkg-deb", "-f", deb, "Version"], capture_output=True,
+                                                    text=True).stdout.strip(), VERSION))
+        tree = tempfile.mkdtemp(prefix="fluttera-deb-")
+        self.addCleanup(shutil.rmtree, tree, ignore_errors=True)
+        subprocess.run(["dpkg-deb", "-x", deb, tree], check=True)
+        with gzip.open(os.path.join(tree, "usr/share/doc/fluttera/changelog.gz"), "rt") as f:
+            found.append(("deb changelog", one(r"^fluttera \(([^)]+)\)", f.read()), VERSION))
+        with gzip.open(os.path.join(tree, "usr/share/man/man6/fluttera.6.gz"), "rt") as f:
+            found.append(("manual page", one(r'^\.TH FLUTTERA 6 "[^"]*" "Fluttera ([^"]+)"', f.read(), re.M), VERSION))
+        print(f"\n  {len(found)} places name a version")
+        self.assertEqual([(w, v) for w, v, want in found if v != want], [])
 
 
 class Checksums(unittest.TestCase):
