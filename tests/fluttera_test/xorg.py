@@ -128,6 +128,10 @@ class DummyXorg:
                 args += ["--output", o.name, "--off"]
         w, h = bounds(outputs)
         self.xrandr("--fb", f"{w}x{h}", *args)
+        # The dummy driver says an output is connected only from the next probe on; until
+        # then the server's unprobed answer, which Wine reads, keeps the outputs that had no
+        # mode as disconnected, and Wine sees only the first.
+        self.xrandr("--query")
         self.outputs = tuple(outputs)
 
     def monitors(self):
