@@ -11,7 +11,9 @@ ratio to the first screen's. The programs beside the saver: bare_loop.exe,
 Fluttera_bench.scr. FLUTTERA_CPU_RUNS is a comma list of what to run each round (default
 "bare,scr"): bare (the paced bare loop), scr (the real saver, 300 petals), or
 bench:MODE[:RECTCOST] (the benchmark build, paced, with that presentation; MODE rects,
-region or whole).
+region or whole). FLUTTERA_CPU_SETTLE: seconds from the window to the measurement (default
+3). A petal's first fall is not drawn and a fall takes 25 to 36 s on a 1080-line monitor,
+so drawn petals fill the monitors' height from about 40 s on, as they then stay.
 """
 import os
 import statistics
@@ -29,6 +31,7 @@ seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 10
 rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 2
 screens = (sys.argv[4] if len(sys.argv) > 4 else "1920x1080").split(",")
 runs = os.environ.get("FLUTTERA_CPU_RUNS", "bare,scr").split(",")
+settle = float(os.environ.get("FLUTTERA_CPU_SETTLE", "3"))
 here = os.path.dirname(os.path.abspath(scr))
 PETALS = 300  # the setting; the saver runs one more, on each monitor
 LAYOUTS = {"one": xorg.ONE, "three": xorg.THREE}
@@ -115,7 +118,7 @@ def measure(screen, run):
         caption = SAVER
     if not s.wait_window(caption):
         raise SystemExit(f"no window for {run} on {screen.name}")
-    time.sleep(3)  # past the start and the first falls' settling
+    time.sleep(settle)
     servers = wineserver_pids(s.env["WINEPREFIX"])
     pids = {"program": [p.pid], "X": [s.xvfb.pid], "wineserver": servers}
     before = {k: sum(cpu_ticks(q) for q in v) for k, v in pids.items()}
@@ -149,7 +152,7 @@ try:
                       f"X {share['X']:5.1f} %  = {total:5.1f} %   (wineserver {share['wineserver']:4.1f} %, "
                       f"load {os.getloadavg()[0]:.2f})", flush=True)
     print()
-    print(f"median share of one core over {seconds:.0f} s (program + X server; wineserver apart)")
+    print(f"median share of one core over {seconds:.0f} s from {settle:.0f} s on (program + X server; wineserver apart)")
     for screen in screens:
         for run in runs:
             totals = [t for t, _ in shares[screen, run]]
