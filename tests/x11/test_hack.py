@@ -251,7 +251,8 @@ class UnderXScreenSaver(XScreenSaverUser):
 
 class OnThreeMonitors(XScreenSaverUser):
     """Three monitors of Xorg's dummy driver: the daemon runs one hack per monitor, and
-    hands each that monitor's part of the desktop, which it saves only when it fades."""
+    hands each that monitor's part of the desktop. Fading is on: without it, the daemon
+    may hand a hack its test card instead."""
     fade = "fade:\tTrue\nfadeSeconds:\t0:00:01\nunfade:\tFalse\n"
 
     def setUp(self):
