@@ -109,7 +109,7 @@ std::string HackUsage(const char* program) {
            "  --root          draw on the root window (XScreenSaver's window when it runs the hack)\n"
            "  --window-id ID  draw into the window ID (decimal or 0x hex)\n"
            "                  with neither: the window in $XSCREENSAVER_WINDOW, else a window of its own\n"
-           "  --count N       petals, 0 to 500 (default 300)\n"
+           "  --count N       N + 1 petals, N from 0 to 500 (default 300)\n"
            "  --fps           show the pass rate\n"
            "  --scale S       petal scale, 0.5 to 4 (default: the Xft.dpi resource / 96)\n"
            "  -h, --help      print this summary and end\n";
