@@ -50,18 +50,18 @@ install_missing() {
 }
 install_missing "${pkgs[@]}"
 
-# What 32-bit Wine opens only at run time, so that no package it depends on brings it:
-# the 32-bit GStreamer plugins (MP3), and the X libraries its X11 driver tries in turn
-# (RandR and Xinerama: without them it sees one monitor the size of the whole X screen;
-# cursors, XInput2, Composite, video modes). Installed only where the kernel runs 32-bit
-# programs: elsewhere nothing could use them.
+# What 32-bit Wine opens only at run time, so that no package it depends on brings it
+# (FLUTTERA_WINE32_PACKAGES in wine-env.sh says which and why). Installed where the kernel
+# runs 32-bit programs; elsewhere nothing could use them, but the list is still checked
+# against the archive, so a wrong name shows on every kernel.
 . "$(dirname "$0")/wine-env.sh"
-fluttera_choose_wine
-if [ "$FLUTTERA_PRESET" = win32 ]; then
-  install_missing gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 \
-    libxrandr2:i386 libxinerama1:i386 libxcursor1:i386 libxi6:i386 libxcomposite1:i386 libxxf86vm1:i386
+if fluttera_kernel_runs_32bit; then
+  install_missing "${FLUTTERA_WINE32_PACKAGES[@]}"
 else
-  echo "This kernel cannot run 32-bit programs: 32-bit Wine's run-time libraries are left out."
+  echo "This kernel cannot run 32-bit programs ($FLUTTERA_KERNEL32_WHY): 32-bit Wine's run-time" \
+    "libraries are left out; checking that the archive has them."
+  if [ -z "${updated:-}" ]; then $SUDO apt-get update; updated=1; fi
+  apt-get install -s --no-install-recommends "${FLUTTERA_WINE32_PACKAGES[@]}" >/dev/null
 fi
 
 # Japanese locale, so Wine runs with the Shift-JIS ANSI code page when asked.

@@ -2,7 +2,7 @@
 # Makes the release files in dist/ (or the folder FLUTTERA_DIST names), from a fresh clone
 # as well; older release files there go first:
 #   Fluttera-VERSION-windows.zip   x86/Fluttera.scr, x64/Fluttera.scr, a read-me and the licence
-#   Fluttera-VERSION-x64.msi       per-user installer of the 64-bit saver (Windows 10/11)
+#   Fluttera-VERSION-x64.msi       per-user installer of the 64-bit saver (64-bit Windows)
 #   Fluttera-VERSION-x86.msi       the same for 32-bit Windows
 #   fluttera_VERSION_ARCH.deb      the Linux hack for XScreenSaver (CPack)
 #   SHA256SUMS                     the SHA-256 of each file above (sha256sum -c SHA256SUMS)

@@ -1,6 +1,6 @@
 // The captions of the program's three windows. The single-instance guard looks for the
 // saver's and the dialog's by these texts, and so do the end-to-end tests and the
-// benchmarks (tests/e2e/captions.py reads them from this file): each is written here only.
+// benchmarks (tests/fluttera_test/captions.py reads them from this file): each is written here only.
 #pragma once
 
 namespace startup {
