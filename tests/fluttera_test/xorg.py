@@ -7,13 +7,13 @@ As a command, it runs another command on a fresh server and stops the server aft
 (--one: a single 1920x1080 monitor; default: the three monitors of THREE).
 The command gets DISPLAY; the exit code is the command's."""
 import os
-import signal
 import subprocess
 import sys
 import tempfile
 from collections import namedtuple
 
 from . import end_process
+from .xvfb import run_on
 
 # One output: its RandR name, size and place on the X screen.
 Output = namedtuple("Output", "name width height x y primary")
@@ -167,12 +167,7 @@ def main(argv):
     command = argv[1:]
     if not command:
         sys.exit(__doc__)
-    with DummyXorg(outputs) as x:
-        child = subprocess.Popen(command, env=dict(os.environ, DISPLAY=x.display))
-        for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
-            signal.signal(sig, lambda s, _f: child.send_signal(s))
-        rc = child.wait()
-    return rc if rc >= 0 else 128 - rc
+    return run_on(lambda: DummyXorg(outputs), command)
 
 
 if __name__ == "__main__":

@@ -58,7 +58,13 @@ def main(argv):
     if not command:
         sys.exit(__doc__)
     width, height = (int(v) for v in size.split("x"))
-    with Xvfb(width, height, extra) as x:
+    return run_on(lambda: Xvfb(width, height, extra), command)
+
+
+def run_on(server, command):
+    """Runs a command on a fresh X server (made by `server`) and stops the server after it;
+    returns the command's exit code."""
+    with server() as x:
         child = subprocess.Popen(command, env=dict(os.environ, DISPLAY=x.display))
         # A stop asked of this wrapper goes to the command first, then the server stops.
         for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
