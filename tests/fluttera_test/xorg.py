@@ -13,7 +13,7 @@ import tempfile
 from collections import namedtuple
 
 from . import end_process
-from .xvfb import run_on
+from .xvfb import run_on, start_server
 
 # One output: its RandR name, size and place on the X screen.
 Output = namedtuple("Output", "name width height x y primary")
@@ -79,20 +79,11 @@ class DummyXorg:
         with open(config, "w") as f:
             f.write(CONFIG.format(w=MAX_WIDTH, h=MAX_HEIGHT))
         os.makedirs(os.path.join(self.folder, "conf.d"))
-        r, w = os.pipe()
-        self.proc = subprocess.Popen(
+        self.proc, self.display = start_server(
             ["/usr/lib/xorg/Xorg", "-config", config, "-configdir", os.path.join(self.folder, "conf.d"),
              "-noreset", "-nolisten", "tcp", "-ac", "-novtswitch", "-sharevts",
-             "-logfile", os.path.join(self.folder, "Xorg.log"), "-displayfd", str(w)],
-            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(w)
-        with os.fdopen(r) as f:
-            number = f.readline().strip()
-        if not number.isdigit():
-            self.proc.kill()
-            self.proc.wait()
-            raise RuntimeError(f"Xorg with the dummy driver did not start (see {self.folder}/Xorg.log)")
-        self.display = ":" + number
+             "-logfile", os.path.join(self.folder, "Xorg.log")],
+            f"Xorg with the dummy driver did not start (see {self.folder}/Xorg.log)")
         self.outputs = ()
         self.lay_out(outputs)
 

@@ -11,23 +11,30 @@ import sys
 from . import end_process
 
 
+def start_server(argv, failure):
+    """Starts an X server that picks a display number no one else uses and says which once it
+    accepts clients (-displayfd); returns (process, display). Raises with `failure` when it
+    says none."""
+    r, w = os.pipe()
+    proc = subprocess.Popen([*argv, "-displayfd", str(w)], pass_fds=(w,),
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(w)
+    with os.fdopen(r) as f:
+        number = f.readline().strip()
+    if not number.isdigit():
+        proc.kill()
+        proc.wait()
+        raise RuntimeError(failure)
+    return proc, ":" + number
+
+
 class Xvfb:
     """Xvfb on a display number no one else uses (Xvfb picks it and says which once it
     accepts clients), a 24-bit screen of the given size, no TCP."""
 
     def __init__(self, width=1280, height=800, extra=()):
-        r, w = os.pipe()
-        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", f"{width}x{height}x24",
-                                      "-nolisten", "tcp", *extra], pass_fds=(w,),
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(w)
-        with os.fdopen(r) as f:
-            number = f.readline().strip()
-        if not number.isdigit():
-            self.proc.kill()
-            self.proc.wait()
-            raise RuntimeError("Xvfb did not start")
-        self.display = ":" + number
+        self.proc, self.display = start_server(["Xvfb", "-screen", "0", f"{width}x{height}x24", "-nolisten",
+                                                "tcp", *extra], "Xvfb did not start")
         self.width, self.height = width, height
 
     @property
