@@ -47,7 +47,7 @@ fw::FileError Files::WriteNew(const std::string& path, const std::string& bytes)
     return error;
 }
 
-fw::FileError Files::Replace(const std::string& from, const std::string& to) {
+fw::FileError Files::Replace(const std::string& from, const std::string& to, const std::string& backup) {
     const std::wstring source = Widen(from), target = Widen(to);
     // The new file takes the old one's attributes before it takes its place: ReplaceFileW
     // keeps them on Windows, Wine's does not.
@@ -56,17 +56,15 @@ fw::FileError Files::Replace(const std::string& from, const std::string& to) {
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept))
         SetFileAttributesW(source.c_str(), attributes & kKept);
-    if (ReplaceFileW(target.c_str(), source.c_str(), nullptr, 0, nullptr, nullptr))
+    if (ReplaceFileW(target.c_str(), source.c_str(), Widen(backup).c_str(), 0, nullptr, nullptr))
         return fw::kFileDone;
-    const DWORD error = GetLastError();
-    // No file yet: the new one is moved there. The old one already gone under another name
-    // (1177): the move completes the replacement.
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return fw::kFileDone;
-        return GetLastError();
-    }
-    return error;
+    return GetLastError();
+}
+
+fw::FileError Files::Move(const std::string& from, const std::string& to) {
+    if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return fw::kFileDone;
+    return GetLastError();
 }
 
 fw::FileError Files::WriteInPlace(const std::string& path, const std::string& bytes) {
@@ -94,6 +92,10 @@ fw::FileError Files::WriteInPlace(const std::string& path, const std::string& by
 
 fw::FileError Files::Remove(const std::string& path) {
     return DeleteFileW(Widen(path).c_str()) ? fw::kFileDone : GetLastError();
+}
+
+bool Files::Exists(const std::string& path) {
+    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool Files::IsReadOnly(const std::string& path) {

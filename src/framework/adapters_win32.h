@@ -12,9 +12,11 @@ class Files final : public fw::FilePort {
 public:
     fw::FileError Read(const std::string& path, std::string& bytes) override;
     fw::FileError WriteNew(const std::string& path, const std::string& bytes) override;
-    fw::FileError Replace(const std::string& from, const std::string& to) override;
+    fw::FileError Replace(const std::string& from, const std::string& to, const std::string& backup) override;
+    fw::FileError Move(const std::string& from, const std::string& to) override;
     fw::FileError WriteInPlace(const std::string& path, const std::string& bytes) override;
     fw::FileError Remove(const std::string& path) override;
+    bool Exists(const std::string& path) override;
     bool IsReadOnly(const std::string& path) override;
     bool CanOpenForReading(const std::string& path) override;
     std::optional<std::string> ShortPath(const std::string& path) override;

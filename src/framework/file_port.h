@@ -24,6 +24,7 @@ inline constexpr FileError kErrorHandleDiskFull = 39;
 inline constexpr FileError kErrorDiskFull = 112;
 inline constexpr FileError kErrorUnableToRemoveReplaced = 1175;
 inline constexpr FileError kErrorUnableToMoveReplacement = 1176;
+inline constexpr FileError kErrorUnableToMoveReplacement2 = 1177;
 inline constexpr FileError kErrorFileTooLarge = 223;
 
 class FilePort {
@@ -35,14 +36,20 @@ public:
     // Makes the file anew with exactly these bytes and flushes them to the disk. After a
     // failure part of it may be left behind.
     virtual FileError WriteNew(const std::string& path, const std::string& bytes) = 0;
-    // Puts the file `from` in the place of `to` in one step. An existing `to` keeps what is
-    // its own (its attributes, its access rights, its creation time); where there is none
-    // yet, `from` is moved there, written through.
-    virtual FileError Replace(const std::string& from, const std::string& to) = 0;
+    // Puts the file `from` in the place of `to` in one step, the old `to` going to `backup`.
+    // `to` keeps what is its own (its attributes, its access rights, its creation time).
+    // Missing `to`: 2. After 1175 or 1176 both files keep their names; after 1177 the old
+    // file is under `backup` and `from` under its own name; after any other error no name
+    // has changed.
+    virtual FileError Replace(const std::string& from, const std::string& to, const std::string& backup) = 0;
+    // Renames `from` to `to`, replacing a file of that name, written through.
+    virtual FileError Move(const std::string& from, const std::string& to) = 0;
     // Writes the bytes over an existing file, in its place, and flushes them. Room for them
     // is made first, so a full disk leaves the file as it was. Missing: 2 or 3.
     virtual FileError WriteInPlace(const std::string& path, const std::string& bytes) = 0;
     virtual FileError Remove(const std::string& path) = 0;
+    // True when there is a file or folder of that name.
+    virtual bool Exists(const std::string& path) = 0;
     // True when the file carries the read-only attribute.
     virtual bool IsReadOnly(const std::string& path) = 0;
     // Opens the file for sequential reading and closes it again at once.

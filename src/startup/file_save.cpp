@@ -29,12 +29,46 @@ SaveResult Failed(SaveStep step, fw::FileError error) { return {ProblemFor(step,
 bool WorthWritingInPlace(SaveStep step, fw::FileError error) {
     if (step == SaveStep::Write) return error == fw::kErrorAccessDenied;
     return error == fw::kErrorAccessDenied || error == fw::kErrorSharingViolation ||
-           error == fw::kErrorUnableToRemoveReplaced || error == fw::kErrorUnableToMoveReplacement;
+           error == fw::kErrorUnableToRemoveReplaced || error == fw::kErrorUnableToMoveReplacement ||
+           error == fw::kErrorUnableToMoveReplacement2;
+}
+
+std::string BackupPath(const std::string& path) { return path + ".old"; }
+
+// A backup beside the file is left from a save cut off between its steps: where the old
+// file is under the backup name only, it goes back.
+void PutBackOrRemoveBackup(fw::FilePort& files, const std::string& path) {
+    const std::string backup = BackupPath(path);
+    if (!files.Exists(backup)) return;
+    if (files.Exists(path))
+        files.Remove(backup);
+    else
+        files.Move(backup, path);
+}
+
+// The written temporary in the file's place; after a failure the old file is in its place.
+fw::FileError PutInPlace(fw::FilePort& files, const std::string& temp, const std::string& path) {
+    const std::string backup = BackupPath(path);
+    fw::FileError error = files.Replace(temp, path, backup);
+    if (error == fw::kErrorFileNotFound && !files.Exists(path)) {
+        error = files.Move(temp, path);  // the first save
+    } else if (error == fw::kErrorUnableToMoveReplacement2) {
+        // The old file is under the backup name and the new one beside it: the new one goes
+        // in, or else the old one goes back.
+        if (files.Move(temp, path) == fw::kFileDone)
+            error = fw::kFileDone;
+        else
+            files.Move(backup, path);
+    }
+    // Where even the old file could not go back, the next save puts it back.
+    if (files.Exists(path)) files.Remove(backup);
+    return error;
 }
 }  // namespace
 
 SaveResult ReadForUpdate(fw::FilePort& files, const std::string& path, std::string& bytes) {
     bytes.clear();
+    PutBackOrRemoveBackup(files, path);
     const fw::FileError error = files.Read(path, bytes);
     if (error == fw::kErrorFileNotFound) {
         bytes.clear();
@@ -56,7 +90,7 @@ SaveResult ReplaceWhole(fw::FilePort& files, const std::string& path, const std:
     SaveStep step = SaveStep::Write;
     if (error == fw::kFileDone) {
         step = SaveStep::Replace;
-        error = files.Replace(temp, path);
+        error = PutInPlace(files, temp, path);
     }
     if (error == fw::kFileDone) return {};
     files.Remove(temp);

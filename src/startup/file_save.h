@@ -33,15 +33,19 @@ struct SaveResult {
 
 // The file's bytes before it is changed: empty when it does not exist yet. A file that
 // is there but cannot be read is a failure, so that a save never drops its other lines.
+// A backup that a save cut off (a power loss) left beside it is put back where the file
+// is missing, and removed otherwise.
 SaveResult ReadForUpdate(fw::FilePort& files, const std::string& path, std::string& bytes);
 
 // Replaces the whole file: the bytes are written beside it, flushed, then put in its place
-// in one step, the file keeping its attributes and rights. Where the folder takes no new
+// in one step, the file keeping its attributes and rights. The old file goes to a backup
+// name of the program's own for that step, so that the settings are never under no name;
+// the backup is removed once the new file is in place. Where the folder takes no new
 // file, or the file may be written but not replaced (its rights, or a program holding it
 // without delete sharing), the bytes are written over the file itself instead, as the
 // system's profile functions do. A file with the read-only attribute is left alone.
-// Nothing of the new bytes is left behind when it fails (but for a device failing while
-// the file itself is written over).
+// When it fails the file holds its old bytes, and nothing else is left beside it (but for
+// a device failing while the file itself is written over).
 SaveResult ReplaceWhole(fw::FilePort& files, const std::string& path, const std::string& bytes);
 
 }  // namespace startup

@@ -44,6 +44,12 @@ class SaveFaults(DialogDriver, unittest.TestCase):
         self.sh("chattr", "+i", ini, folder)
         return lambda: self.sh("chattr", "-i", ini, folder)
 
+    def immutable_file(self, folder):
+        # The folder takes new files: nothing the save makes beside the file may stay there.
+        ini = os.path.join(folder, "Fluttera.ini")
+        self.sh("chattr", "+i", ini)
+        return lambda: self.sh("chattr", "-i", ini)
+
     def full_disk(self, folder):
         # The folder is a small tmpfs of its own (mounted before the program was copied in):
         # filled to the last byte.
@@ -175,6 +181,7 @@ class SaveFaults(DialogDriver, unittest.TestCase):
             ("read-only folder", self.read_only_folder, False, "このフォルダーにはファイルを書き込めません"),
             ("full disk", self.full_disk, True, "ディスクがいっぱいです"),
             ("read-only file", self.read_only_file, False, "ファイルが読み取り専用になっています"),
+            ("immutable file", self.immutable_file, False, "このファイルを書き換える権限がありません"),
             ("file in use", self.file_in_use, False, "ファイルがほかのプログラムで使われています"),
         ]
         for n, (name, make_fault, tmpfs, reason) in enumerate(faults):

@@ -20,7 +20,8 @@ public:
     std::set<std::string> unreadable;  // exists, but another program holds it without sharing
     std::set<std::string> readOnly;    // carries the read-only attribute
     std::map<std::string, fw::FileError> writeErrors;    // making this file fails half-way
-    std::map<std::string, fw::FileError> replaceErrors;  // putting a file in this one's place fails
+    std::map<std::string, fw::FileError> replaceErrors;  // putting a file in this one's place fails, as documented
+    std::map<std::string, fw::FileError> moveErrors;     // renaming this file fails, changing nothing
     std::map<std::string, fw::FileError> inPlaceErrors;  // writing over this file fails, changing nothing
     std::map<std::string, std::string> shortPaths;
     int writes = 0;  // files made whole
@@ -45,14 +46,24 @@ public:
         ++writes;
         return fw::kFileDone;
     }
-    fw::FileError Replace(const std::string& from, const std::string& to) override {
-        auto source = files.find(from);
-        if (source == files.end()) return fw::kErrorFileNotFound;
+    fw::FileError Replace(const std::string& from, const std::string& to, const std::string& backup) override {
+        if (!files.count(from) || !files.count(to)) return fw::kErrorFileNotFound;
         auto error = replaceErrors.find(to);
-        if (error != replaceErrors.end()) return error->second;
+        if (error != replaceErrors.end()) {
+            if (error->second == fw::kErrorUnableToMoveReplacement2) Rename(to, backup);
+            return error->second;
+        }
         if (folders.count(to) || readOnly.count(to) || unreadable.count(to)) return fw::kErrorAccessDenied;
-        files[to] = source->second;
-        files.erase(from);
+        Rename(to, backup);
+        Rename(from, to);
+        return fw::kFileDone;
+    }
+    fw::FileError Move(const std::string& from, const std::string& to) override {
+        auto error = moveErrors.find(from);
+        if (error != moveErrors.end()) return error->second;
+        if (!files.count(from)) return fw::kErrorFileNotFound;
+        if (folders.count(to) || readOnly.count(to)) return fw::kErrorAccessDenied;
+        Rename(from, to);
         return fw::kFileDone;
     }
     fw::FileError WriteInPlace(const std::string& path, const std::string& bytes) override {
@@ -69,6 +80,7 @@ public:
         if (readOnly.count(path)) return fw::kErrorAccessDenied;
         return files.erase(path) ? fw::kFileDone : fw::kErrorFileNotFound;
     }
+    bool Exists(const std::string& path) override { return files.count(path) || folders.count(path); }
     bool IsReadOnly(const std::string& path) override { return readOnly.count(path) > 0; }
     bool CanOpenForReading(const std::string& path) override {
         return files.count(path) && !unreadable.count(path) && !folders.count(path);
@@ -77,6 +89,12 @@ public:
         auto it = shortPaths.find(path);
         if (it == shortPaths.end()) return std::nullopt;
         return it->second;
+    }
+
+private:
+    void Rename(const std::string& from, const std::string& to) {
+        files[to] = files[from];
+        files.erase(from);
     }
 };
 
