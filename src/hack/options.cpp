@@ -14,14 +14,18 @@ bool Is(const std::string& arg, const char* name) {
     return false;
 }
 
-// A whole-text decimal integer, with an optional sign; empty for anything else.
+// A whole-text decimal integer, with an optional sign; empty for anything else. One too
+// large to hold stops growing far beyond any option's range, keeping its sign.
 std::optional<long long> WholeInteger(const std::string& text) {
-    if (text.empty() || text.size() > 18) return std::nullopt;
-    size_t i = (text[0] == '-' || text[0] == '+') ? 1 : 0;
-    if (i == text.size()) return std::nullopt;
-    for (size_t j = i; j < text.size(); ++j)
+    constexpr long long kFar = 100000000000000000LL;
+    const size_t from = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
+    if (from == text.size()) return std::nullopt;
+    long long n = 0;
+    for (size_t j = from; j < text.size(); ++j) {
         if (text[j] < '0' || text[j] > '9') return std::nullopt;
-    return std::strtoll(text.c_str(), nullptr, 10);
+        if (n < kFar) n = n * 10 + (text[j] - '0');
+    }
+    return text[0] == '-' ? -n : n;
 }
 
 void ReadCount(const std::string& text, HackOptions& o) {

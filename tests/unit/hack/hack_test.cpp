@@ -15,7 +15,8 @@ TEST(HackOptions, CountsOutOfRangeOrMalformedFallBackSafely) {
         {"0", 0, false},      {"500", 500, false}, {"+7", 7, false},     {"501", 500, true},
         {"-1", 0, true},      {"99999999999999", 500, true},             {"abc", 300, true},
         {"", 300, true},      {"12x", 300, true},  {"1e3", 300, true},   {" 5", 300, true},
-        {"9999999999999999999999", 300, true},
+        {"99999999999999999999", 500, true},     {"-99999999999999999999", 0, true},
+        {"000000000000000000000007", 7, false},
     };
     for (const Case& c : cases) {
         const HackOptions o = ParseHackOptions({"--count", c.text});
