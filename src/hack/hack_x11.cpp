@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <new>
 #include <optional>
 
 #include "hack/backdrop_x11.h"
@@ -80,13 +81,15 @@ public:
           scene_(o.count, petals::TimeOfDaySeed()) {}
 
     bool Start(std::string& why);
-    int Run();
+    // Until the window goes, a stop is asked for or a new size cannot be followed (why).
+    void Run(std::string& why);
 
 private:
+    bool FitToWindow(std::string& why);
     bool MakePetals(std::string& why);
     void HandleEvents();
     void Resize(int width, int height);
-    void FitBackdrop();
+    bool FitBackdrop();
     void Pass();
     void DrawRate();
 
@@ -102,6 +105,7 @@ private:
     // One monitor: XScreenSaver gives each monitor a window and a hack of its own.
     petals::Scene scene_;
     bool ended_ = false;
+    std::string failure_;  // why it ended early, if it did
     // Pass rate shown with --fps.
     int64_t rateFrom_ = 0;
     long ratePasses_ = 0;
@@ -116,11 +120,16 @@ bool Hack::Start(std::string& why) {
     }
     MapOwnWindow(target_);
     gc_ = XCreateGC(target_.dpy, target_.window, 0, nullptr);
-    if (!image_.Create(target_.dpy, target_.visual, target_.depth, target_.width, target_.height)) {
+    return FitToWindow(why);
+}
+
+// The picture, the backdrop and the petal table at the window's size, at the start and
+// whenever the window takes a new size.
+bool Hack::FitToWindow(std::string& why) {
+    if (!image_.Create(target_.dpy, target_.visual, target_.depth, target_.width, target_.height) || !FitBackdrop()) {
         why = "no memory for a picture of the window's size";
         return false;
     }
-    FitBackdrop();
     return MakePetals(why);
 }
 
@@ -146,27 +155,28 @@ bool Hack::MakePetals(std::string& why) {
 }
 
 // The backdrop at the window's size: the picture from its top-left corner, cropped, and
-// black where the window has grown past it.
-void Hack::FitBackdrop() {
-    fitted_.assign(static_cast<size_t>(target_.width) * target_.height, kOpaque);
+// black where the window has grown past it. False when there is no memory for it.
+bool Hack::FitBackdrop() {
+    try {
+        fitted_.assign(static_cast<size_t>(target_.width) * target_.height, kOpaque);
+    } catch (const std::bad_alloc&) {
+        fitted_.clear();
+        return false;
+    }
     const int w = std::min(target_.width, backdrop_.width), h = std::min(target_.height, backdrop_.height);
     for (int y = 0; y < h; ++y) {
         const uint32_t* from = &backdrop_.pixels[static_cast<size_t>(y) * backdrop_.width];
         uint32_t* to = &fitted_[static_cast<size_t>(y) * target_.width];
         for (int x = 0; x < w; ++x) to[x] = from[x] | kOpaque;
     }
+    return true;
 }
 
 void Hack::Resize(int width, int height) {
     if (width == target_.width && height == target_.height) return;
     target_.width = width;
     target_.height = height;
-    std::string why;
-    if (!image_.Create(target_.dpy, target_.visual, target_.depth, width, height) || !MakePetals(why)) {
-        ended_ = true;
-        return;
-    }
-    FitBackdrop();
+    if (!FitToWindow(failure_)) ended_ = true;
 }
 
 void Hack::HandleEvents() {
@@ -223,7 +233,7 @@ void Hack::DrawRate() {
     XFlush(target_.dpy);
 }
 
-int Hack::Run() {
+void Hack::Run(std::string& why) {
     pacer_.Start(NowNs());
     rateFrom_ = NowNs();
     const bool paced = !watcher_ || watcher_->Paced();
@@ -244,7 +254,7 @@ int Hack::Run() {
     }
     image_.Release();
     if (gc_) XFreeGC(target_.dpy, gc_);
-    return 0;
+    why = failure_;
 }
 
 }  // namespace
@@ -275,9 +285,11 @@ int RunHack(const std::vector<std::string>& args, const char* program, PassWatch
     {
         Hack hack(options, target, options.scale ? *options.scale : DisplayScale(target.dpy), watcher);
         if (hack.Start(why)) {
-            status = hack.Run();
+            hack.Run(why);
             if (watcher) watcher->Ending(target.width, target.height);
-        } else if (!why.empty()) {
+        }
+        // Empty when it ended as asked, or was stopped while it started.
+        if (!why.empty()) {
             std::fprintf(stderr, "fluttera: %s\n", why.c_str());
             status = 1;
         }
