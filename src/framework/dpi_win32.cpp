@@ -6,11 +6,6 @@
 namespace fw::win {
 namespace {
 
-template <typename Fn>
-Fn Lookup(const wchar_t* dll, const char* name) {
-    return SystemFunction<Fn>(dll, name);
-}
-
 using SetContextFn = BOOL(WINAPI*)(HANDLE);                             // SetProcessDpiAwarenessContext
 using SetAwarenessFn = HRESULT(WINAPI*)(int);                           // SetProcessDpiAwareness
 using SetAwareFn = BOOL(WINAPI*)();                                     // SetProcessDPIAware
@@ -27,13 +22,13 @@ constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 }  // namespace
 
 void DeclareDpiAware() {
-    if (auto setContext = Lookup<SetContextFn>(L"user32.dll", "SetProcessDpiAwarenessContext")) {
+    if (auto setContext = SystemFunction<SetContextFn>(L"user32.dll", "SetProcessDpiAwarenessContext")) {
         if (setContext(kPerMonitorAwareV2) || setContext(kPerMonitorAware)) return;
     }
-    if (auto setAwareness = Lookup<SetAwarenessFn>(L"shcore.dll", "SetProcessDpiAwareness")) {
+    if (auto setAwareness = SystemFunction<SetAwarenessFn>(L"shcore.dll", "SetProcessDpiAwareness")) {
         if (SUCCEEDED(setAwareness(kProcessPerMonitorDpiAware))) return;
     }
-    if (auto setAware = Lookup<SetAwareFn>(L"user32.dll", "SetProcessDPIAware")) setAware();
+    if (auto setAware = SystemFunction<SetAwareFn>(L"user32.dll", "SetProcessDPIAware")) setAware();
 }
 
 uint32_t SystemDpi() {
@@ -44,7 +39,7 @@ uint32_t SystemDpi() {
 }
 
 uint32_t DpiForMonitor(HMONITOR monitor) {
-    static const auto dpiForMonitor = Lookup<DpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+    static const auto dpiForMonitor = SystemFunction<DpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
     UINT dpiX = 0, dpiY = 0;
     if (monitor && dpiForMonitor && SUCCEEDED(dpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY)) && dpiX > 0)
         return dpiX;
@@ -52,7 +47,7 @@ uint32_t DpiForMonitor(HMONITOR monitor) {
 }
 
 uint32_t DpiForWindow(HWND window) {
-    static const auto dpiForWindow = Lookup<DpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
+    static const auto dpiForWindow = SystemFunction<DpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
     if (dpiForWindow && window) {
         if (const UINT dpi = dpiForWindow(window)) return dpi;
     }
@@ -60,7 +55,7 @@ uint32_t DpiForWindow(HWND window) {
 }
 
 bool AdjustWindowRectForDpi(RECT& client, DWORD style, DWORD exStyle, uint32_t dpi) {
-    static const auto adjust = Lookup<AdjustForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
+    static const auto adjust = SystemFunction<AdjustForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
     RECT r = client;
     if (adjust && adjust(&r, style, FALSE, exStyle, dpi)) {
         client = r;
@@ -70,7 +65,7 @@ bool AdjustWindowRectForDpi(RECT& client, DWORD style, DWORD exStyle, uint32_t d
 }
 
 int SystemMetricForDpi(int index, uint32_t dpi) {
-    static const auto metric = Lookup<MetricForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
+    static const auto metric = SystemFunction<MetricForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
     if (metric) return metric(index, dpi);
     const uint32_t system = SystemDpi();
     return static_cast<int>(static_cast<int64_t>(GetSystemMetrics(index)) * dpi / system);

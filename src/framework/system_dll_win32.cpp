@@ -8,8 +8,7 @@ void RestrictDllSearch() {
     SetDllDirectoryW(L"");  // the current folder leaves the search, on every Windows
     // Windows 8 and later, and 7 with its loader update.
     using SetDefaultFn = BOOL(WINAPI*)(DWORD);
-    const auto setDefault = reinterpret_cast<SetDefaultFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    const auto setDefault = SystemFunction<SetDefaultFn>(L"kernel32.dll", "SetDefaultDllDirectories");
     if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 

@@ -277,7 +277,7 @@ void SaverWindow::WaitForNextPass(const petals::Pacer& pacer) {
     }
 }
 
-// The console's display went off, dimmed or came back; other power events as before.
+// The console's display went off, dimmed or came back; other power events go to the system.
 LRESULT SaverWindow::OnPowerBroadcast(WPARAM wp, LPARAM lp) {
     const std::optional<uint32_t> state = DisplayStateOf(wp, lp);
     if (!state) return Default(WM_POWERBROADCAST, wp, lp);

@@ -15,7 +15,7 @@
 #include "startup/captions.h"
 #include "startup/settings.h"
 
-#include <commctrl.h>
+#include <commctrl.h>  // CB_SETMINVISIBLE, a combo box message of the common controls
 
 namespace dialog {
 namespace {
