@@ -43,6 +43,18 @@ void CopyImage(XImage* img, Backdrop& out, int dx, int dy) {
 
 bool Executable(const std::string& path) { return !path.empty() && access(path.c_str(), X_OK) == 0; }
 
+// True when a termination was asked for on cancelFd (-1: never), waiting up to `ms` for it.
+bool Cancelled(int cancelFd, int ms = 0) {
+    pollfd p{cancelFd, POLLIN, 0};
+    return cancelFd >= 0 && poll(&p, 1, ms) > 0;
+}
+
+// Where the target's top-left corner lies on the root.
+void OriginOnRoot(Target& t, int& x, int& y) {
+    Window child = 0;
+    XTranslateCoordinates(t.dpy, t.window, DefaultRootWindow(t.dpy), 0, 0, &x, &y, &child);
+}
+
 double Now() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -69,9 +81,7 @@ bool RunHelper(const std::string& helper, Target& t, Pixmap pixmap, int cancelFd
         const pid_t r = waitpid(pid, &status, WNOHANG);
         if (r == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
         if (r < 0) return false;
-        pollfd p{cancelFd, POLLIN, 0};
-        const bool cancelled = cancelFd >= 0 && poll(&p, 1, 20) > 0;
-        if (cancelled || Now() > deadline) {
+        if (Cancelled(cancelFd, 20) || Now() > deadline) {
             kill(pid, SIGTERM);
             waitpid(pid, &status, 0);
             return false;
@@ -108,8 +118,7 @@ bool TakeRootStill(Target& t, Backdrop& out) {
     out.source = "root window";
     const Window root = DefaultRootWindow(t.dpy);
     int x = 0, y = 0;
-    Window child = 0;
-    XTranslateCoordinates(t.dpy, t.window, root, 0, 0, &x, &y, &child);
+    OriginOnRoot(t, x, y);
     const int sw = DisplayWidth(t.dpy, DefaultScreen(t.dpy)), sh = DisplayHeight(t.dpy, DefaultScreen(t.dpy));
     const int x0 = std::max(x, 0), y0 = std::max(y, 0);
     const int x1 = std::min(x + t.width, sw), y1 = std::min(y + t.height, sh);
@@ -148,8 +157,7 @@ bool TakeFromHelper(Target& t, int cancelFd, Backdrop& out) {
         }
     }
     XFreePixmap(t.dpy, pixmap);
-    pollfd p{cancelFd, POLLIN, 0};
-    if (!got && !(cancelFd >= 0 && poll(&p, 1, 0) > 0))
+    if (!got && !Cancelled(cancelFd))
         std::fprintf(stderr, "fluttera: %s gave no picture; using a still of the screen\n", helper.c_str());
     return got;
 }
@@ -188,9 +196,10 @@ std::vector<WindowFacts> WindowChain(Display* dpy, Window window) {
     return chain;
 }
 
-bool TakeRootPicture(Target& t, Backdrop& out) {
+bool TakeRootPicture(Target& t, Backdrop& out, std::string& why) {
     Display* dpy = t.dpy;
     const Window root = DefaultRootWindow(dpy);
+    why = "the root names no background picture (_XROOTPMAP_ID)";
     const Atom property = XInternAtom(dpy, "_XROOTPMAP_ID", True);
     if (property == None) return false;
     Atom type = None;
@@ -205,6 +214,7 @@ bool TakeRootPicture(Target& t, Backdrop& out) {
     XFree(data);
     if (pixmap == None) return false;
     // The pixmap outlives its setter only as long as the setter asked; a stale id is an error.
+    why = "the root's background picture (_XROOTPMAP_ID) is gone";
     Window pixmapRoot = 0;
     int px = 0, py = 0;
     unsigned width = 0, height = 0, border = 0, depth = 0;
@@ -216,12 +226,13 @@ bool TakeRootPicture(Target& t, Backdrop& out) {
     const int screen = DefaultScreen(dpy);
     const Visual* v = DefaultVisual(dpy, screen);
     if (static_cast<int>(depth) != DefaultDepth(dpy, screen) || v->c_class != TrueColor || v->red_mask != 0xFF0000 ||
-        v->green_mask != 0x00FF00 || v->blue_mask != 0x0000FF)
+        v->green_mask != 0x00FF00 || v->blue_mask != 0x0000FF) {
+        why = "the root's background picture (_XROOTPMAP_ID) is not in 24-bit true colour";
         return false;
+    }
 
     int x = 0, y = 0;
-    Window child = 0;
-    XTranslateCoordinates(dpy, t.window, root, 0, 0, &x, &y, &child);
+    OriginOnRoot(t, x, y);
     const Span xs = TileSpan(x, t.width, static_cast<int>(width)), ys = TileSpan(y, t.height, static_cast<int>(height));
     XErrorTrap::Arm();
     XImage* img = XGetImage(dpy, pixmap, xs.from, ys.from, static_cast<unsigned>(xs.length),
@@ -247,15 +258,15 @@ bool TakeBackdrop(Target& t, int cancelFd, Backdrop& out) {
         switch (source) {
         case BackdropSource::ImageHelper: {
             if (TakeFromHelper(t, cancelFd, out)) return true;
-            pollfd p{cancelFd, POLLIN, 0};
-            if (cancelFd >= 0 && poll(&p, 1, 0) > 0) return false;
+            if (Cancelled(cancelFd)) return false;
             break;
         }
-        case BackdropSource::RootPicture:
-            if (TakeRootPicture(t, out)) return true;
-            std::fputs("fluttera: the root names no background picture (_XROOTPMAP_ID); using a still of the screen\n",
-                       stderr);
+        case BackdropSource::RootPicture: {
+            std::string why;
+            if (TakeRootPicture(t, out, why)) return true;
+            std::fprintf(stderr, "fluttera: %s; using a still of the screen\n", why.c_str());
             break;
+        }
         case BackdropSource::ScreenStill:
             return TakeRootStill(t, out);
         }

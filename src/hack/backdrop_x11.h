@@ -35,8 +35,9 @@ bool TakeBackdrop(Target& target, int cancelFd, Backdrop& out);
 std::vector<WindowFacts> WindowChain(Display* dpy, Window window);
 
 // The root's _XROOTPMAP_ID pixmap, tiled from the root's origin as the root shows it, under
-// the target's area; false when there is none, it is gone or of another visual.
-bool TakeRootPicture(Target& target, Backdrop& out);
+// the target's area; false, with the reason in `why`, when there is none, it is gone or
+// of another visual.
+bool TakeRootPicture(Target& target, Backdrop& out, std::string& why);
 
 // A still of the root window's pixels under the target's area (black where the area
 // leaves the screen).
