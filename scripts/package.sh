@@ -108,7 +108,8 @@ stage_savers() {
     touch -d "@$SOURCE_DATE_EPOCH" "$work/$arch/Fluttera.scr"
   done
   crlf LICENSE > "$work/LICENSE.txt"
-  touch -d "@$SOURCE_DATE_EPOCH" "$work/LICENSE.txt"
+  readme > "$work/README.txt"
+  touch -d "@$SOURCE_DATE_EPOCH" "$work/LICENSE.txt" "$work/README.txt"
 }
 
 make_zip() {
@@ -116,8 +117,7 @@ make_zip() {
   mkdir -p "$stage/$name/x86" "$stage/$name/x64"
   cp "$work/x86/Fluttera.scr" "$stage/$name/x86/"
   cp "$work/x64/Fluttera.scr" "$stage/$name/x64/"
-  readme > "$stage/$name/README.txt"
-  cp "$work/LICENSE.txt" "$stage/$name/"
+  cp "$work/README.txt" "$work/LICENSE.txt" "$stage/$name/"
   chmod 644 "$stage/$name"/*/* "$stage/$name"/*.txt
   touch -d "@$SOURCE_DATE_EPOCH" "$stage/$name"/*/* "$stage/$name"/*.txt
   # Files only, in byte order, without the extra Unix fields (owner, access times).
@@ -130,26 +130,35 @@ msi_sql() {
   frozen msibuild "$1" -q "$2"
 }
 
-# make_msi ARCH SAVER_COMPONENT_GUID CHOICE_COMPONENT_GUID WIN64
+# make_msi ARCH SAVER_COMPONENT_GUID CHOICE_COMPONENT_GUID WIN64 OTHER_ARCH_SAVER_COMPONENT_GUID
 make_msi() {
   local name=Fluttera-$version-$1.msi out subject template
   out=$dist/$name
   # The product code is the version's and the architecture's: a rebuild is the same product.
   frozen wixl -a "$1" -D Version="$version" -D ProductCode="$(guid "Fluttera $version $1")" \
-       -D Saver="$work/$1/Fluttera.scr" -D Licence="$work/LICENSE.txt" -D ComponentGuid="$2" \
+       -D Saver="$work/$1/Fluttera.scr" -D Licence="$work/LICENSE.txt" -D Readme="$work/README.txt" -D ComponentGuid="$2" \
        -D ChoiceGuid="$3" -D Win64="$4" -D Icon=assets/icon/fluttera.ico -o "$out" packaging/fluttera.wxs
   # wixl has no RemoveFile element: the settings file written beside the saver goes at removal.
   msi_sql "$out" "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`) VALUES ('Settings', 'Saver', 'Fluttera.ini', 'INSTALLDIR', 2)"
-  # ... nor a component condition: SCRNSAVE.EXE goes at a removal only while it names this
-  # saver (case aside, as Windows compares paths); another saver chosen since stays.
-  msi_sql "$out" "UPDATE \`Component\` SET \`Condition\` = 'REMOVE<>\"ALL\" OR SAVERCHOICE~=OURSAVER' WHERE \`Component\` = 'Choice'"
+  # ... nor component conditions: SCRNSAVE.EXE is set by a first installation, and by an
+  # upgrade only while it names this saver (case aside, as Windows compares paths); a
+  # removal takes it only then too. Another saver chosen since stays chosen through both.
+  # Savers are switched on by a first installation only.
+  msi_sql "$out" "UPDATE \`Component\` SET \`Condition\` = 'SAVERCHOICE~=OURSAVER OR (REMOVE<>\"ALL\" AND NOT WIX_UPGRADE_DETECTED)' WHERE \`Component\` = 'Choice'"
+  msi_sql "$out" "UPDATE \`Component\` SET \`Condition\` = 'NOT WIX_UPGRADE_DETECTED' WHERE \`Component\` = 'SaverActive'"
+  # ... nor a ComponentSearch: OTHERBUILD, for the launch condition, is the folder of the
+  # other architecture's saver when that is installed.
+  msi_sql "$out" "CREATE TABLE \`CompLocator\` (\`Signature_\` CHAR(72) NOT NULL, \`ComponentId\` CHAR(38) NOT NULL, \`Type\` SHORT PRIMARY KEY \`Signature_\`)"
+  msi_sql "$out" "INSERT INTO \`CompLocator\` (\`Signature_\`, \`ComponentId\`, \`Type\`) VALUES ('OtherBuild', '{$5}', 1)"
+  msi_sql "$out" "INSERT INTO \`AppSearch\` (\`Property\`, \`Signature_\`) VALUES ('OTHERBUILD', 'OtherBuild')"
   # ... nor MajorUpgrade's Schedule: an upgrade removes the earlier version after installing
   # this one. The components both share are then still in use and stay, and so does the
   # settings file that the earlier version's removal would take with its saver.
   msi_sql "$out" "UPDATE \`InstallExecuteSequence\` SET \`Sequence\` = 6700 WHERE \`Action\` = 'RemoveExistingProducts'"
-  # ... nor the saver's file version (WiX takes it from the program): with it, an upgrade
-  # replaces the earlier saver by the rule for versioned files rather than by file dates.
-  msi_sql "$out" "UPDATE \`File\` SET \`Version\` = '$version.0' WHERE \`File\` = 'Fluttera.scr'"
+  # ... nor file versions: every file takes the release's, so an upgrade replaces the
+  # earlier saver, read-me and licence by the rule for versioned files, rather than by
+  # dates and sizes (which would keep an earlier text of the same size).
+  msi_sql "$out" "UPDATE \`File\` SET \`Version\` = '$version.0'"
   # The package code must differ between different packages; wixl draws a random one. Made
   # from the package's own bytes instead, it is new for every different package and the
   # same for an identical one.
@@ -179,8 +188,9 @@ mkdir -p "$dist"
 rm -f "$dist"/Fluttera-*-windows.zip "$dist"/Fluttera-*.msi "$dist"/fluttera_*.deb "$dist"/SHA256SUMS
 stage_savers
 make_zip
-make_msi x64 AA4BDB72-62C0-4AFF-BAE1-EE3EF8776ECA 5E0C2B8B-3F57-4C55-9B0D-2E4C36B1D8A4 yes
-make_msi x86 06CE6D81-6CF6-4B75-B077-796F5B6E91A1 C7A3E5F1-8B2D-4E96-A1C4-7D9F0B3E6A52 no
+saver_x64=AA4BDB72-62C0-4AFF-BAE1-EE3EF8776ECA saver_x86=06CE6D81-6CF6-4B75-B077-796F5B6E91A1
+make_msi x64 $saver_x64 5E0C2B8B-3F57-4C55-9B0D-2E4C36B1D8A4 yes $saver_x86
+make_msi x86 $saver_x86 C7A3E5F1-8B2D-4E96-A1C4-7D9F0B3E6A52 no $saver_x64
 make_deb
 (cd "$dist" && sha256sum -- "${made[@]}" > SHA256SUMS)
 

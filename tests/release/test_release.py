@@ -158,7 +158,8 @@ def package_next_version(dist):
 
 class Upgrade(unittest.TestCase):
     """This version's MSI, then the next one's over it, as a user upgrades: the settings file
-    stays byte for byte; a removal takes the screen-saver choice only while it names Fluttera."""
+    stays byte for byte, and so does the screen-saver choice where it names another saver; a
+    removal takes the choice only while it names Fluttera."""
 
     def test_upgrade_keeps_the_settings_and_removal_keeps_another_savers_choice(self):
         arch = "x86" if machine_arch() == "win32" else "x64"
@@ -186,10 +187,15 @@ class Upgrade(unittest.TestCase):
             self.assertIsNone(box.reg_value(DESKTOP, "SCRNSAVE.EXE"))
             self.assertFalse(os.path.exists(os.path.dirname(scr)), "the program's folder is still there")
 
-            # Another saver chosen since stays chosen.
-            install(self, box, next_msi)
+            # Another saver chosen since, with savers switched off, stays so through an upgrade
+            # and a removal.
+            install(self, box, os.path.join(DIST, f"Fluttera-{VERSION}-{arch}.msi"))
             other = r"C:\windows\system32\other.scr"
             box.run("reg", "add", DESKTOP, "/v", "SCRNSAVE.EXE", "/d", other, "/f")
+            box.run("reg", "add", DESKTOP, "/v", "ScreenSaveActive", "/d", "0", "/f")
+            install(self, box, next_msi)
+            self.assertEqual((box.reg_value(DESKTOP, "SCRNSAVE.EXE"), box.reg_value(DESKTOP, "ScreenSaveActive")),
+                             (other, "0"), "the upgrade chose Fluttera again")
             uninstall(self, box)
             self.assertEqual(box.reg_value(DESKTOP, "SCRNSAVE.EXE"), other)
         finally:
@@ -222,8 +228,11 @@ class Versions(unittest.TestCase):
             msi = os.path.join(DIST, f"Fluttera-{VERSION}-{arch}.msi")
             props = subprocess.run(["msiinfo", "export", msi, "Property"], capture_output=True, text=True).stdout
             files = subprocess.run(["msiinfo", "export", msi, "File"], capture_output=True, text=True).stdout
-            found += [(f"{arch}.msi ProductVersion", one(r"^ProductVersion\t(\S+)", props, re.M), VERSION),
-                      (f"{arch}.msi saver's file version", one(r"^Fluttera\.scr\t(?:[^\t]*\t){3}([^\t]*)", files, re.M), full)]
+            found.append((f"{arch}.msi ProductVersion", one(r"^ProductVersion\t(\S+)", props, re.M), VERSION))
+            # Each installed file carries it, so an upgrade replaces even a text of the same size.
+            installed = re.findall(r"^([^\t\n]+)\tSaver\t(?:[^\t]*\t){2}([^\t]*)", files, re.M)
+            found += [(f"{arch}.msi files", sorted(n for n, _ in installed), ["Fluttera.scr", "LICENSE.txt", "README.txt"])]
+            found += [(f"{arch}.msi file version of {n}", v, full) for n, v in installed]
         deb = os.path.join(DIST, f"fluttera_{VERSION}_amd64.deb")
         found.append(("deb control", subprocess.run(["dpkg-deb", "-f", deb, "Version"], capture_output=True,
                                                     text=True).stdout.strip(), VERSION))
