@@ -22,9 +22,13 @@ class NoFiles final : public fw::FilePort {
 public:
     fw::FileError Read(const std::string&, std::string&) override { return fw::kErrorFileNotFound; }
     fw::FileError WriteNew(const std::string&, const std::string&) override { return fw::kErrorAccessDenied; }
-    fw::FileError Replace(const std::string&, const std::string&) override { return fw::kErrorAccessDenied; }
+    fw::FileError Replace(const std::string&, const std::string&, const std::string&) override {
+        return fw::kErrorAccessDenied;
+    }
+    fw::FileError Move(const std::string&, const std::string&) override { return fw::kErrorAccessDenied; }
     fw::FileError WriteInPlace(const std::string&, const std::string&) override { return fw::kErrorFileNotFound; }
     fw::FileError Remove(const std::string&) override { return fw::kErrorFileNotFound; }
+    bool Exists(const std::string&) override { return false; }
     bool IsReadOnly(const std::string&) override { return false; }
     bool CanOpenForReading(const std::string&) override { return false; }
     std::optional<std::string> ShortPath(const std::string&) override { return std::nullopt; }
