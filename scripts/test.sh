@@ -93,7 +93,8 @@ fi
 
 if want x11 && needs native x11; then
   log "The Linux hack: fluttera under Xvfb and the XScreenSaver daemon"
-  (cd tests && timeout 300 python3 -m x11.test_hack) > build/native/x11.log 2>&1
+  (cd tests && timeout 420 python3 -m fluttera_test.counting x11 x11.test_hack x11.test_xscreensaver_list) \
+    > build/native/x11.log 2>&1
   grep -E '(ok|FAIL|ERROR|skipped.*)$|^x11: |^not run: ' build/native/x11.log
   record_line x11 build/native/x11.log x11
 fi
