@@ -99,6 +99,7 @@ HackOptions ParseHackOptions(const std::vector<std::string>& args) {
             o.ok = false;
         }
     }
+    o.help = o.help && o.ok;  // a fault on the line ends with status 1, -h or not
     return o;
 }
 
