@@ -6,6 +6,7 @@ Run from tests/: python3 -m x11.test_xscreensaver_list (prints "x11: N passed, .
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -14,7 +15,7 @@ import unittest
 from fluttera_test import counting
 from fluttera_test.session import wait_until
 
-from .test_hack import HACK, XScreenSaverUser, petals, setUpModule, shot, tearDownModule  # noqa: F401
+from .test_hack import HACK, XScreenSaverUser, ended, petals, setUpModule, shot, tearDownModule  # noqa: F401
 
 COMMAND = os.path.join(os.path.dirname(HACK), "fluttera-xscreensaver")
 DEFAULTS = "/etc/X11/app-defaults/XScreenSaver"
@@ -88,6 +89,14 @@ class ListedByTheCommand(XScreenSaverUser):
             f.write(text)
         return text
 
+    def stop(self, daemon):
+        if daemon.poll() is None:
+            self.command("-exit")
+            ended(daemon, 10) or daemon.kill()
+        daemon.wait()
+        for pid in self.hack_pids():
+            os.kill(int(pid), signal.SIGKILL)
+
     def run_command(self, form):
         r = subprocess.run(self.as_user("fluttera-xscreensaver", form), capture_output=True, text=True, timeout=20)
         self.assertEqual(r.returncode, 0, r.stderr)
@@ -97,10 +106,12 @@ class ListedByTheCommand(XScreenSaverUser):
         with open(DEFAULTS) as f:
             system = entries(f.read())
         daemons = []
-        self.addCleanup(lambda: [(d.poll() is None and d.kill(), d.wait()) for d in daemons])
+        self.addCleanup(lambda: [self.stop(d) for d in daemons])
         for start in ("no file", "as the settings wrote it"):
             with self.subTest(start):
-                if os.path.exists(self.file):  # what a failed case left
+                for old in daemons:  # what a failed case left
+                    self.stop(old)
+                if os.path.exists(self.file):
                     os.remove(self.file)
                 before = None if start == "no file" else self.settings_write()
                 said = self.run_command("add")
@@ -118,9 +129,6 @@ class ListedByTheCommand(XScreenSaverUser):
                     self.assertEqual(len(added), 1)
                     self.assertEqual(after.replace(added[0] + "\n", "", 1), before, "other bytes changed")
 
-                for old in daemons:  # what a failed case left running
-                    old.poll() is None and old.kill()
-                    old.wait()
                 daemon = subprocess.Popen(self.as_user("xscreensaver", "-no-splash"), stdout=subprocess.DEVNULL,
                                           stderr=subprocess.DEVNULL)
                 daemons.append(daemon)
@@ -138,8 +146,7 @@ class ListedByTheCommand(XScreenSaverUser):
                 self.assertGreaterEqual(pink, 150, f"no petals fell: {changed, pink, outside}")
                 self.assertEqual(outside, 0, "something changed outside the band petals fall in")
                 self.deactivate_ends_every_hack()
-                self.command("-exit")
-                self.assertTrue(wait_until(lambda: daemon.poll() is not None), "the daemon did not end")
+                self.stop(daemon)
 
                 self.run_command("remove")
                 self.assertEqual(self.read(), before, "remove did not give the file back")
