@@ -113,7 +113,8 @@ std::string HackUsage(const char* program) {
            "  --count N       N + 1 petals, N from 0 to 500 (default 300)\n"
            "  --fps           show the pass rate\n"
            "  --scale S       petal scale, 0.5 to 4 (default: the Xft.dpi resource / 96)\n"
-           "  -h, --help      print this summary and end\n";
+           "  -h, --help      print this summary and end\n"
+           "  To put it into your XScreenSaver list: fluttera-xscreensaver add\n";
 }
 
 }  // namespace hack
