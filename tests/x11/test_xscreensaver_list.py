@@ -15,7 +15,7 @@ import unittest
 from fluttera_test import counting
 from fluttera_test.session import wait_until
 
-from .test_hack import HACK, XScreenSaverUser, ended, petals, setUpModule, shot, tearDownModule  # noqa: F401
+from .test_hack import HACK, XScreenSaverUser, as_user, ended, petals, setUpModule, shot, tearDownModule  # noqa: F401
 
 COMMAND = os.path.join(os.path.dirname(HACK), "fluttera-xscreensaver")
 DEFAULTS = "/etc/X11/app-defaults/XScreenSaver"
@@ -53,7 +53,6 @@ class ListedByTheCommand(XScreenSaverUser):
 
     def as_user(self, *args):
         # The hack is found by name, as in the package's folder, in the copy's folder.
-        from .test_hack import as_user
         return as_user(self.user, *args, display=self.display, home=self.home, PATH=f"{self.dir}:/usr/bin:/bin")
 
     def hack_pids(self):
@@ -69,7 +68,8 @@ class ListedByTheCommand(XScreenSaverUser):
     def settings_write(self):
         """~/.xscreensaver as xscreensaver-settings writes it: its Blank After raised by a
         minute with a click on the + beside it (the window sits at 0,0 with no window
-        manager); then another hack chosen, as the settings' Only One mode writes it."""
+        manager). Then the user chooses another hack, in an editor: the two lines the
+        settings write for Only One mode and a hack chosen."""
         p = subprocess.Popen(self.as_user("xscreensaver-settings"), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.addCleanup(lambda: (p.kill(), p.wait()))
         env = dict(os.environ, DISPLAY=self.display)
