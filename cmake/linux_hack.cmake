@@ -30,6 +30,11 @@ fluttera_hack(fluttera_hack_bench ${CMAKE_SOURCE_DIR}/bench/x11/hack_bench_main_
 set_target_properties(fluttera_hack_bench PROPERTIES EXCLUDE_FROM_ALL ON)
 
 install(TARGETS fluttera RUNTIME DESTINATION ${XSS_HACKDIR})
+
+# The command that puts the hack into the user's XScreenSaver list, where users run it.
+add_executable(fluttera-xscreensaver ${CMAKE_SOURCE_DIR}/src/hack/list_main_posix.cpp)
+target_link_libraries(fluttera-xscreensaver PRIVATE fluttera_core)
+install(TARGETS fluttera-xscreensaver RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/assets/xscreensaver/fluttera.xml DESTINATION ${XSS_CONFIGDIR})
 
 # MATE's saver lists the themes in its themes folder (category Screensaver) and runs a
@@ -64,9 +69,12 @@ string(TIMESTAMP FLUTTERA_RELEASE_TIME "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(${CMAKE_SOURCE_DIR}/assets/xscreensaver/fluttera.6.in ${GEN_DIR}/fluttera.6 @ONLY)
 fluttera_gzip(${GEN_DIR}/fluttera.6 ${GEN_DIR}/fluttera.6.gz)
 install(FILES ${GEN_DIR}/fluttera.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+configure_file(${CMAKE_SOURCE_DIR}/assets/xscreensaver/fluttera-xscreensaver.1.in ${GEN_DIR}/fluttera-xscreensaver.1 @ONLY)
+fluttera_gzip(${GEN_DIR}/fluttera-xscreensaver.1 ${GEN_DIR}/fluttera-xscreensaver.1.gz)
+install(FILES ${GEN_DIR}/fluttera-xscreensaver.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-# The package's documents: its changelog and the licence in Debian's machine-readable form,
-# its text taken from LICENSE.
+# The package's documents: its changelog, the licence in Debian's machine-readable form (its
+# text taken from LICENSE) and README.Debian, the step each user takes after installing.
 set(DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/fluttera)
 file(READ ${CMAKE_SOURCE_DIR}/LICENSE licence)
 string(FIND "${licence}" "Permission" from)
@@ -77,7 +85,8 @@ string(REPLACE "\n" "\n " FLUTTERA_LICENSE_TEXT " ${licence}")
 configure_file(${CMAKE_SOURCE_DIR}/packaging/deb/copyright.in ${GEN_DIR}/copyright @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/packaging/deb/changelog.in ${GEN_DIR}/changelog @ONLY)
 fluttera_gzip(${GEN_DIR}/changelog ${GEN_DIR}/changelog.gz)
-install(FILES ${GEN_DIR}/copyright ${GEN_DIR}/changelog.gz DESTINATION ${DOC_DIR})
+install(FILES ${GEN_DIR}/copyright ${GEN_DIR}/changelog.gz ${CMAKE_SOURCE_DIR}/packaging/deb/README.Debian
+        DESTINATION ${DOC_DIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME fluttera)
@@ -89,7 +98,8 @@ still picture of the desktop, sixty passes a second, scaled on high-DPI
 screens. XScreenSaver runs it like its own hacks, one per monitor, and
 its settings dialog sets the number of petals. MATE's screen saver lists
 it among its themes, with the desktop's background picture under the
-petals.
+petals. Each user puts it into their XScreenSaver list with one command,
+fluttera-xscreensaver add.
 
 It is the same petal animation as the Windows screen saver Fluttera.")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${FLUTTERA_DEB_PREFIX})

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and the saver under Wine need on Debian 12.
 # Safe to run again: packages already present are left alone.
+# With "deb": only what the Linux hack's package needs (scripts/package-deb.sh): no i386
+# architecture, no Wine, no MinGW, no test tools.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 
@@ -35,19 +37,30 @@ pkgs=(
   mate-screensaver dconf-gsettings-backend dbus desktop-file-utils hsetroot
 )
 
+# The Linux hack's package alone: the compiler, CMake, Xlib and MIT-SHM headers, dpkg-dev
+# for CPack's .deb dependencies, git for the commit's time.
+deb_pkgs=(cmake make g++ libx11-dev libxext-dev dpkg-dev file git)
+
 # install_missing PACKAGE...: installs those not installed yet.
 install_missing() {
   local missing=() p
+  local mode=""
+  [ "${1:-}" = deb ] && { mode=deb; shift; }
   for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ "${#missing[@]}" -gt 0 ] || return 0
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [ "$mode" != deb ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi
   if [ -z "${updated:-}" ]; then $SUDO apt-get update; updated=1; fi
   $SUDO apt-get install -y --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"
 }
+if [ "${1:-}" = deb ]; then
+  echo "Installing what the .deb alone needs (no 32-bit programs on any kernel: none are built or run)."
+  install_missing deb "${deb_pkgs[@]}"
+  exit 0
+fi
 install_missing "${pkgs[@]}"
 
 # What 32-bit Wine opens only at run time, so that no package it depends on brings it

@@ -170,17 +170,12 @@ make_msi() {
   made+=("$name")
 }
 
-# make_deb: the Linux hack for XScreenSaver, installed into /usr/libexec/xscreensaver with
-# its settings in /usr/share/xscreensaver/config.
+# make_deb: the Linux hack for XScreenSaver (scripts/package-deb.sh), installed into
+# /usr/libexec/xscreensaver with its settings in /usr/share/xscreensaver/config.
 make_deb() {
-  # CPack installs first; without this its install would build every target (the unit tests
-  # and the benchmarks too), not just the hack.
-  cmake --preset native -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-  cmake --build build/native -j2 --target fluttera >/dev/null
-  rm -f build/native/packages/fluttera_*.deb
-  (cd build/native && cpack -G DEB >/dev/null)
-  cp build/native/packages/fluttera_*.deb "$dist/"
-  made+=("$(basename build/native/packages/fluttera_*.deb)")
+  local deb
+  deb=$(FLUTTERA_DEPS_DONE=1 FLUTTERA_DIST="$dist" bash scripts/package-deb.sh)
+  made+=("$(basename "$deb")")
 }
 
 build_windows

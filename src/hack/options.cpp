@@ -103,6 +103,7 @@ HackOptions ParseHackOptions(const std::vector<std::string>& args) {
             o.ok = false;
         }
     }
+    o.help = o.help && o.ok;  // a fault on the line ends with status 1, -h or not
     return o;
 }
 
@@ -116,7 +117,8 @@ std::string HackUsage(const char* program) {
            "  --count N       N + 1 petals, N from 0 to 500 (default 300)\n"
            "  --fps           show the pass rate\n"
            "  --scale S       petal scale, 0.5 to 4 (default: the Xft.dpi resource / 96)\n"
-           "  -h, --help      print this summary and end\n";
+           "  -h, --help      print this summary and end\n"
+           "  To put it into your XScreenSaver list: fluttera-xscreensaver add\n";
 }
 
 }  // namespace hack

@@ -337,18 +337,24 @@ class OnThreeMonitors(XScreenSaverUser):
 class UnderMate(unittest.TestCase):
     """MATE's real saver, run as an ordinary user on a session bus of its own, with the
     hack's theme chosen through gsettings over a background that a wallpaper setter
-    published on the root (_XROOTPMAP_ID). The hack and its theme entry are put where the
-    package puts them: MATE runs themes only from its own folders under /usr."""
+    published on the root (_XROOTPMAP_ID). The hack and its theme entry are where the
+    package puts them (MATE runs themes only from its own folders under /usr) as the saver
+    sees them: folders of the test's own mounted there in a mount namespace of the saver's,
+    so nothing under /usr changes, even when the test is killed."""
     THEME = "/usr/share/applications/screensavers/fluttera.desktop"
     PROGRAM = "/usr/libexec/xscreensaver/fluttera"
 
     def setUp(self):
         self.user = ordinary_user(self)
         entry = os.path.join(os.path.dirname(HACK), "generated", "fluttera.desktop")
-        for source, target in ((HACK, self.PROGRAM), (entry, self.THEME)):
-            self.place(source, target)
-        os.chmod(self.PROGRAM, 0o755)
-        os.chmod(self.THEME, 0o644)
+        self.mounts = {}  # a folder under /usr: the test's folder the saver sees there
+        for source, target, mode in ((HACK, self.PROGRAM, 0o755), (entry, self.THEME, 0o644)):
+            folder = tempfile.mkdtemp(prefix="fluttera-mate-")
+            self.addCleanup(shutil.rmtree, folder, True)
+            os.chmod(folder, 0o755)
+            shutil.copy(source, os.path.join(folder, os.path.basename(target)))
+            os.chmod(os.path.join(folder, os.path.basename(target)), mode)
+            self.mounts[os.path.dirname(target)] = folder
         # The background: another picture than the root showed, set as a desktop sets it.
         picture = os.path.join(tmp, "background.png")
         x("convert", "-size", f"{WIDTH}x{HEIGHT}", "gradient:#6e3c1f-#8a9a5a", "-fill", "#20d0f0",
@@ -356,14 +362,6 @@ class UnderMate(unittest.TestCase):
         self.assertEqual(x("hsetroot", "-full", picture).returncode, 0)
         self.background = shot()
         self.assertEqual(self.background.pixel(100, 600), (0x20, 0xd0, 0xf0), "hsetroot set no background")
-
-    def place(self, source, target):
-        """Copies a file where the package puts it, and puts back what was there after."""
-        if os.path.exists(target):
-            os.rename(target, target + ".kept")
-            self.addCleanup(os.rename, target + ".kept", target)
-        shutil.copy(source, target)
-        self.addCleanup(os.remove, target)
 
     def test_activate_shows_petals_over_the_background_and_deactivate_ends_the_hack(self):
         # A session bus that lasts as long as this command's input stays open.
@@ -378,7 +376,10 @@ class UnderMate(unittest.TestCase):
         for key, value in (("themes", "['screensavers-fluttera']"), ("mode", "single"), ("lock-enabled", "false")):
             self.assertEqual(user("gsettings", "set", "org.mate.screensaver", key, value).returncode, 0, key)
         log = open(os.path.join(tmp, "mate-screensaver.log"), "w+")
-        saver = subprocess.Popen(as_user(self.user, "mate-screensaver", "--no-daemon", "--debug", **session),
+        mounts = " && ".join(f"mount --bind '{ours}' '{usr}'" for usr, ours in self.mounts.items())
+        saver = subprocess.Popen(["unshare", "--mount", "--propagation", "private", "--", "sh", "-c",
+                                  mounts + ' && exec "$@"', "sh",
+                                  *as_user(self.user, "mate-screensaver", "--no-daemon", "--debug", **session)],
                                  stdout=log, stderr=subprocess.STDOUT)
         self.addCleanup(lambda: (user("mate-screensaver-command", "--exit"), ended(saver, 10) or saver.kill(),
                                  saver.wait(), log.close()))

@@ -71,8 +71,9 @@ TEST(HackOptions, SwitchesAndRefusals) {
         EXPECT_FALSE(s.messages.empty()) << bad;
     }
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"--count"}, {"--window-id"}, {"--scale"}, {"--speed", "3"}, {"root"}, {"---root"}}) {
+             {"--count"}, {"--window-id"}, {"--scale"}, {"--speed", "3"}, {"root"}, {"---root"}, {"--bogus", "-h"}}) {
         EXPECT_FALSE(ParseHackOptions(args).ok) << args[0];
+        EXPECT_FALSE(ParseHackOptions(args).help) << args[0];
     }
 }
 

@@ -1,0 +1,156 @@
+"""fluttera-xscreensaver as a user runs it, under the real XScreenSaver daemon: with no
+~/.xscreensaver, and with one that xscreensaver-settings wrote and the user changed, `add`
+lists the hack, the daemon told to run that entry runs it and petals fall, every other byte
+stays, and `remove` gives the file back as it was.
+Run from tests/: python3 -m x11.test_xscreensaver_list (prints "x11: N passed, ...")."""
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import time
+import unittest
+
+from fluttera_test import counting
+from fluttera_test.session import wait_until
+
+from .test_hack import HACK, XScreenSaverUser, as_user, ended, petals, setUpModule, shot, tearDownModule  # noqa: F401
+
+COMMAND = os.path.join(os.path.dirname(HACK), "fluttera-xscreensaver")
+DEFAULTS = "/etc/X11/app-defaults/XScreenSaver"
+
+
+def entries(text, name="programs"):
+    """The entries of a programs list as XScreenSaver reads them: the lines of the value
+    joined where a backslash ends them, split at each \\n, blank ones left out."""
+    lines = text.split("\n")
+    first = next(i for i, line in enumerate(lines) if re.match(rf"\s*\*?{name}\s*:", line))
+    value, i = lines[first].split(":", 1)[1], first
+    while value.endswith("\\"):
+        i += 1
+        value = value[:-1] + lines[i]
+    return [e.strip() for e in value.split("\\n") if e.strip()]
+
+
+def is_fluttera(entry):
+    words = entry.lstrip("-").split()
+    if words and words[0].endswith(":"):
+        words = words[1:]
+    return bool(words) and os.path.basename(words[0]) == "fluttera"
+
+
+class ListedByTheCommand(XScreenSaverUser):
+    def setUp(self):
+        super().setUp()
+        os.remove(self.file)  # the user starts without one
+        shutil.copy(COMMAND, self.dir)
+        os.chmod(os.path.join(self.dir, "fluttera-xscreensaver"), 0o755)
+
+    @property
+    def file(self):
+        return os.path.join(self.home, ".xscreensaver")
+
+    def as_user(self, *args):
+        # The hack is found by name, as in the package's folder, in the copy's folder.
+        return as_user(self.user, *args, display=self.display, home=self.home, PATH=f"{self.dir}:/usr/bin:/bin")
+
+    def hack_pids(self):
+        r = subprocess.run(["pgrep", "-u", str(self.user.pw_uid), "-f", "^fluttera "], capture_output=True, text=True)
+        return r.stdout.split()
+
+    def read(self):
+        if not os.path.exists(self.file):
+            return None
+        with open(self.file, "rb") as f:
+            return f.read().decode()
+
+    def settings_write(self):
+        """~/.xscreensaver as xscreensaver-settings writes it: its Blank After raised by a
+        minute with a click on the + beside it (the window sits at 0,0 with no window
+        manager). Then the user chooses another hack, in an editor: the two lines the
+        settings write for Only One mode and a hack chosen."""
+        p = subprocess.Popen(self.as_user("xscreensaver-settings"), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (p.kill(), p.wait()))
+        env = dict(os.environ, DISPLAY=self.display)
+        found = lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^XScreenSaver"],
+                                       env=env, capture_output=True).returncode == 0
+        self.assertTrue(wait_until(found, timeout=20), "xscreensaver-settings showed no window")
+        time.sleep(1)
+        subprocess.run(["xdotool", "mousemove", "269", "594", "click", "1"], env=env, check=True)
+        self.assertTrue(wait_until(lambda: os.path.exists(self.file), timeout=10),
+                        "xscreensaver-settings wrote no ~/.xscreensaver")
+        time.sleep(0.5)
+        p.kill()
+        text = self.read()
+        self.assertIn("\ntimeout:\t0:11:00\n", text)
+        text = text.replace("\nmode:\t\trandom\n", "\nmode:\t\tone\n").replace("\nselected:\t-1\n", "\nselected:\t3\n")
+        with open(self.file, "w") as f:
+            f.write(text)
+        return text
+
+    def stop(self, daemon):
+        if daemon.poll() is None:
+            self.command("-exit")
+            ended(daemon, 10) or daemon.kill()
+        daemon.wait()
+        for pid in self.hack_pids():
+            os.kill(int(pid), signal.SIGKILL)
+
+    def run_command(self, form):
+        r = subprocess.run(self.as_user("fluttera-xscreensaver", form), capture_output=True, text=True, timeout=20)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        return r.stdout
+
+    def test_add_runs_under_the_daemon_and_remove_gives_the_file_back(self):
+        with open(DEFAULTS) as f:
+            system = entries(f.read())
+        daemons = []
+        self.addCleanup(lambda: [self.stop(d) for d in daemons])
+        for start in ("no file", "as the settings wrote it"):
+            with self.subTest(start):
+                for old in daemons:  # what a failed case left
+                    self.stop(old)
+                if os.path.exists(self.file):
+                    os.remove(self.file)
+                before = None if start == "no file" else self.settings_write()
+                said = self.run_command("add")
+                after = self.read()
+                listed = entries(after)
+                number = 1 + next(i for i, e in enumerate(listed) if is_fluttera(e))
+                self.assertIn(f"entry {number} ", said)
+                self.assertEqual([e for e in listed if is_fluttera(e)], ["fluttera --root"])
+                if before is None:
+                    # Nothing but the system's list and the entry: every other setting keeps its default.
+                    self.assertEqual(re.findall(r"^\s*([\w.*-]+)\s*:", after, re.M), ["programs"])
+                    self.assertEqual([e for e in listed if not is_fluttera(e)], system)
+                else:
+                    added = [line for line in after.split("\n") if "fluttera --root" in line]
+                    self.assertEqual(len(added), 1)
+                    self.assertEqual(after.replace(added[0] + "\n", "", 1), before, "other bytes changed")
+
+                daemon = subprocess.Popen(self.as_user("xscreensaver", "-no-splash"), stdout=subprocess.DEVNULL,
+                                          stderr=subprocess.DEVNULL)
+                daemons.append(daemon)
+                self.assertTrue(wait_until(lambda: self.command("-version").returncode == 0), "no daemon")
+                r = subprocess.run(self.as_user("xscreensaver-command", "-select", str(number)),
+                                   capture_output=True, text=True, timeout=20)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                self.assertTrue(wait_until(self.hack_pids, timeout=15), "the daemon did not run fluttera")
+                for pid in self.hack_pids():
+                    self.assertTrue(os.path.samefile(f"/proc/{pid}/exe", self.hack), "another fluttera ran")
+                time.sleep(4)  # the fade in front of the hack
+                first = shot(self.display)
+                time.sleep(1)
+                changed, pink, outside = petals(first, shot(self.display))
+                self.assertGreaterEqual(pink, 150, f"no petals fell: {changed, pink, outside}")
+                self.assertEqual(outside, 0, "something changed outside the band petals fall in")
+                self.deactivate_ends_every_hack()
+                self.stop(daemon)
+
+                self.run_command("remove")
+                self.assertEqual(self.read(), before, "remove did not give the file back")
+
+
+if __name__ == "__main__":
+    sys.exit(counting.run("x11", unittest.defaultTestLoader.loadTestsFromModule(sys.modules[__name__])))
