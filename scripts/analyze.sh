@@ -3,7 +3,8 @@
 # The portable and X11 files are read as the native build compiles them; the Windows files
 # (*_win32.cpp and src/app/) as the i686 MinGW build (the product) compiles them, parsed by
 # clang for that target against MinGW's own C++ and Windows headers.
-#   bash scripts/analyze.sh            configures its own build folders under build/analyze
+#   bash scripts/analyze.sh            every file, in build folders of its own (build/analyze)
+#   bash scripts/analyze.sh FILE...    only these files of src/
 # Prints each finding; exits 0 only when there is none and every file of src/ was read.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -30,7 +31,7 @@ done < <("$win_cxx" -E -x c++ - -v < /dev/null 2>&1 | sed -n '/<\.\.\.> search s
 common=(--quiet --extra-arg=-Wno-unknown-warning-option)
 
 # Every file of src/ is in exactly one of the two lists.
-find src -name '*.cpp' | sort > "$out/all.txt"
+if [ $# -gt 0 ]; then printf '%s\n' "$@"; else find src -name '*.cpp'; fi | sort > "$out/all.txt"
 grep -E '_win32\.cpp$|^src/app/' "$out/all.txt" > "$out/windows.txt"
 grep -vE '_win32\.cpp$|^src/app/' "$out/all.txt" > "$out/native.txt"
 status=0
@@ -44,7 +45,7 @@ for side in native win32; do
     echo "analyze: not compiled by the $side build, so not analyzed:"; echo "$missing"
     status=1
   fi
-  xargs -P "$jobs" -n 1 clang-tidy -p "$out/$side" "${common[@]}" "${args[@]}" < "$list" \
+  xargs -r -P "$jobs" -n 1 clang-tidy -p "$out/$side" "${common[@]}" "${args[@]}" < "$list" \
     > "$out/$side.log" 2>&1 || status=1
 done
 # clang-tidy's summaries ("N warnings generated", "Suppressed ...") are not findings.

@@ -179,7 +179,8 @@ class Hack(unittest.TestCase):
         wait_for_petals(self, areas=[(0, 0, WIDTH * 3 // 4, HEIGHT * 3 // 4)])
         win = x("xdotool", "search", "--sync", "--class", "fluttera", timeout=10).stdout.split()[0]
         small = (0, 0, 640, 400)
-        self.assertEqual(x("xdotool", "windowsize", "--sync", win, *map(str, small[2:])).returncode, 0)
+        self.assertEqual(x("xdotool", "windowsize", "--sync", win, *map(str, small[2:])).returncode, 0,
+                         "its window was gone or kept its size")
         wait_for_petals(self, areas=[small])
         self.assertGreater(petals(shot(), (time.sleep(0.5), shot())[1], small)[0], 0, "no pass after the resize")
         x("xdotool", "key", "--window", win, "q")
