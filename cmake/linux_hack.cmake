@@ -20,6 +20,7 @@ list(REMOVE_ITEM X11_SRC ${HACK_MAIN})
 function(fluttera_hack name)
   add_executable(${name} ${X11_SRC} ${ARGN})
   target_link_libraries(${name} PRIVATE fluttera_core X11::X11 X11::Xext)
+  fluttera_program_warnings(${name})
   # Where the build's own prefix keeps XScreenSaver's helpers; Debian's are looked for too.
   target_compile_definitions(${name} PRIVATE FLUTTERA_XSS_LIBEXEC="${CMAKE_INSTALL_FULL_LIBEXECDIR}/xscreensaver")
 endfunction()

@@ -10,7 +10,9 @@ else
   limit=(-max_total_time="${1:-20}")
 fi
 out=build/fuzz
-flags=(-std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -Isrc)
+# The warnings of every other build (cmake/checks.cmake), which stop this one too.
+flags=(-std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -Isrc
+  -Wall -Wextra -Wshadow -Wformat=2 -Wnon-virtual-dtor -Woverloaded-virtual -Werror)
 mkdir -p "$out/corpus" "$out/command_corpus"
 clang++ "${flags[@]}" fuzz/ini_fuzz.cpp src/startup/ini_file.cpp src/framework/conversions.cpp -o "$out/ini_fuzz"
 clang++ "${flags[@]}" fuzz/command_line_fuzz.cpp src/startup/saver_main.cpp src/startup/system_effects.cpp \

@@ -11,6 +11,8 @@ if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 
 pkgs=(
   cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev
+  # The static analyzer (scripts/analyze.sh) and the reader of its compile commands.
+  clang-tidy jq
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth xdotool x11-utils x11-apps imagemagick

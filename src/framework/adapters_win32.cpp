@@ -38,7 +38,7 @@ fw::FileError Files::WriteNew(const std::string& path, const std::string& bytes)
     fw::FileError error = fw::kFileDone;
     DWORD written = 0;
     if (!bytes.empty() && !WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-        error = GetLastError();
+        error = GetLastError();  // NOLINT(bugprone-branch-clone): each failing step reports its own error
     else if (written != bytes.size())
         error = ERROR_WRITE_FAULT;
     else if (!FlushFileBuffers(f))
@@ -78,7 +78,7 @@ fw::FileError Files::WriteInPlace(const std::string& path, const std::string& by
     // Room first: growing the file fails on a full disk before a byte of it is changed.
     if (!GetFileSizeEx(f, &size) ||
         (end.QuadPart > size.QuadPart && (!SetFilePointerEx(f, end, nullptr, FILE_BEGIN) || !SetEndOfFile(f))))
-        error = GetLastError();
+        error = GetLastError();  // NOLINT(bugprone-branch-clone): each failing step reports its own error
     else if (!SetFilePointerEx(f, start, nullptr, FILE_BEGIN) ||
              (!bytes.empty() && !WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)))
         error = GetLastError();

@@ -2,15 +2,15 @@
 
 namespace fw {
 
-std::string ArgumentsOf(std::string_view cmd) {
+std::string ArgumentsOf(std::string_view commandLine) {
     std::size_t pos = 0;
-    if (!cmd.empty() && cmd[0] == '"') {
-        std::size_t close = cmd.find('"', 1);
-        pos = close == std::string_view::npos ? cmd.size() : close + 1;
+    if (!commandLine.empty() && commandLine[0] == '"') {
+        std::size_t close = commandLine.find('"', 1);
+        pos = close == std::string_view::npos ? commandLine.size() : close + 1;
     }
-    while (pos < cmd.size() && cmd[pos] != ' ' && cmd[pos] != '\t') ++pos;
-    while (pos < cmd.size() && (cmd[pos] == ' ' || cmd[pos] == '\t')) ++pos;
-    return std::string(cmd.substr(pos));
+    while (pos < commandLine.size() && commandLine[pos] != ' ' && commandLine[pos] != '\t') ++pos;
+    while (pos < commandLine.size() && (commandLine[pos] == ' ' || commandLine[pos] == '\t')) ++pos;
+    return std::string(commandLine.substr(pos));
 }
 
 std::string FolderOf(std::string_view path) {

@@ -58,7 +58,7 @@ void OriginOnRoot(Target& t, int& x, int& y) {
 double Now() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec + ts.tv_nsec / 1e9;
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
 // Runs the helper on (window, pixmap); true when it ended on its own with status 0.
@@ -98,14 +98,14 @@ std::string FindGetImage() {
         size_t from = 0;
         while (from <= dirs.size()) {
             const size_t to = std::min(dirs.find(':', from), dirs.size());
-            const std::string candidate = dirs.substr(from, to - from) + "/" + name;
+            std::string candidate = dirs.substr(from, to - from) + "/" + name;
             if (to > from && Executable(candidate)) return candidate;
             from = to + 1;
         }
     }
     // Debian keeps XScreenSaver's helpers out of PATH, beside its hacks.
     for (const char* dir : {FLUTTERA_XSS_LIBEXEC, "/usr/libexec/xscreensaver", "/usr/lib/xscreensaver"}) {
-        const std::string candidate = std::string(dir) + "/" + name;
+        std::string candidate = std::string(dir) + "/" + name;
         if (Executable(candidate)) return candidate;
     }
     return {};

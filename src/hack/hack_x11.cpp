@@ -222,7 +222,7 @@ void Hack::DrawRate() {
     ++ratePasses_;
     const int64_t now = NowNs();
     if (now - rateFrom_ >= 1000000000) {
-        std::snprintf(rateText_, sizeof rateText_, "%.1f passes/s", ratePasses_ * 1e9 / static_cast<double>(now - rateFrom_));
+        std::snprintf(rateText_, sizeof rateText_, "%.1f passes/s", static_cast<double>(ratePasses_) * 1e9 / static_cast<double>(now - rateFrom_));
         rateFrom_ = now;
         ratePasses_ = 0;
     }

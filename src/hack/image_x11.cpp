@@ -46,13 +46,15 @@ bool Image::Create(Display* dpy, Visual* visual, int depth, int width, int heigh
     }
     if (!shared_) {
         const size_t stride = static_cast<size_t>(width) * 4;
-        char* data = static_cast<char*>(std::calloc(stride * static_cast<size_t>(height), 1));
-        if (!data) return false;
-        image_ = XCreateImage(dpy, visual, static_cast<unsigned>(depth), ZPixmap, 0, data,
+        image_ = XCreateImage(dpy, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
                               static_cast<unsigned>(width), static_cast<unsigned>(height), 32,
                               static_cast<int>(stride));
-        if (!image_) {
-            std::free(data);
+        if (!image_) return false;
+        // The image owns its pixels from here: XDestroyImage frees them.
+        image_->data = static_cast<char*>(std::calloc(stride * static_cast<size_t>(height), 1));
+        if (!image_->data) {
+            XDestroyImage(image_);
+            image_ = nullptr;
             return false;
         }
         // Our pixels are host-order 32-bit words; Xlib converts for the server.

@@ -46,7 +46,7 @@ void ReadCount(const std::string& text, HackOptions& o) {
 void ReadScale(const std::string& text, HackOptions& o) {
     errno = 0;
     char* end = nullptr;
-    const double s = text.empty() ? 0 : std::strtod(text.c_str(), &end);
+    const double s = std::strtod(text.c_str(), &end);
     if (text.empty() || errno != 0 || *end != '\0' || !std::isfinite(s) || s < kHackMinScale || s > kHackMaxScale) {
         o.messages.push_back("--scale: \"" + text + "\" is not a number from 0.5 to 4; using the display's");
         return;

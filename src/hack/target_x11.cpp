@@ -124,8 +124,9 @@ double DisplayScale(Display* dpy) {
     XrmValue value{};
     double scale = 1.0;
     if (XrmGetResource(db, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr) {
-        const double dpi = std::atof(value.addr);
-        if (dpi >= 48 && dpi <= 384) scale = dpi / 96.0;
+        char* end = nullptr;
+        const double dpi = std::strtod(value.addr, &end);
+        if (end != value.addr && dpi >= 48 && dpi <= 384) scale = dpi / 96.0;
     }
     XrmDestroyDatabase(db);
     return scale;

@@ -46,8 +46,12 @@ std::vector<int32_t> Scene::MissingFrameSizes() const {
 
 void Scene::SetFrames(SpriteFrames frames) {
     const int32_t size = frames.size();
-    for (std::size_t i = 0; i < kSpriteSizeCount; ++i)
-        if (kSpriteSizes[i] == size) frames_[i] = std::move(frames);
+    for (std::size_t i = 0; i < kSpriteSizeCount; ++i) {
+        if (kSpriteSizes[i] == size) {
+            frames_[i] = std::move(frames);
+            return;
+        }
+    }
 }
 
 const std::vector<PixelRect>& Scene::Pass(const PixelView& snapshot, const PixelView& back) {

@@ -68,8 +68,8 @@ public:
         Create(L"FlutteraPreview", 0, fw::win::Widen(startup::kPreviewCaption).c_str(), WS_POPUP | WS_CLIPCHILDREN,
                0, 0, 0, 0, nullptr, nullptr, LoadCursor(nullptr, IDC_ARROW), nullptr,
                GetSysColorBrush(COLOR_BTNFACE));
-        LONG style = GetWindowLongW(hwnd(), GWL_STYLE);
-        SetWindowLongW(hwnd(), GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD);
+        const DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd(), GWL_STYLE));
+        SetWindowLongW(hwnd(), GWL_STYLE, static_cast<LONG>((style & ~WS_POPUP) | WS_CHILD));
         SetParent(hwnd(), host_);
         const int tx = fw::win::TwipsPerPixelX(), ty = fw::win::TwipsPerPixelY();
         MoveWindow(hwnd(), 0, 0, p.widthTwips / tx, p.heightTwips / ty, FALSE);

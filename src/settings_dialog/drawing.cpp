@@ -22,20 +22,20 @@ std::vector<Rgb> GradientRows(double clientHeight) {
     return rows;
 }
 
-std::vector<fw::Point> TilePositions(int w, int h, int W, int H) {
+std::vector<fw::Point> TilePositions(int stripWidth, int stripHeight, int targetWidth, int targetHeight) {
     std::vector<fw::Point> tiles;
     // A strip without area would never move x or y past the target's edge.
-    if (w <= 0 || h <= 0) return tiles;
+    if (stripWidth <= 0 || stripHeight <= 0) return tiles;
     constexpr long long kMax = std::numeric_limits<int32_t>::max();
     long long x = 0, y = 0;
     for (;;) {
         tiles.push_back({static_cast<int32_t>(x), static_cast<int32_t>(y)});
-        if (!(y > H)) {
-            y += h;
-        } else if (x > W) {
+        if (!(y > targetHeight)) {
+            y += stripHeight;
+        } else if (x > targetWidth) {
             break;
         } else {
-            x += w;
+            x += stripWidth;
             y = 0;
         }
         if (x > kMax || y > kMax) break;  // a target near the coordinate limit

@@ -174,6 +174,19 @@ class Hack(unittest.TestCase):
                 self.assertTrue(ended(p, 3), "still running after its window was destroyed")
                 self.assertEqual(p.returncode, 0, p.stderr.read())
 
+    def test_its_own_window_resized_under_it_then_q_ends_it(self):
+        p = self.start()
+        wait_for_petals(self, areas=[(0, 0, WIDTH * 3 // 4, HEIGHT * 3 // 4)])
+        win = x("xdotool", "search", "--sync", "--class", "fluttera", timeout=10).stdout.split()[0]
+        small = (0, 0, 640, 400)
+        self.assertEqual(x("xdotool", "windowsize", "--sync", win, *map(str, small[2:])).returncode, 0,
+                         "its window was gone or kept its size")
+        wait_for_petals(self, areas=[small])
+        self.assertGreater(petals(shot(), (time.sleep(0.5), shot())[1], small)[0], 0, "no pass after the resize")
+        x("xdotool", "key", "--window", win, "q")
+        self.assertTrue(ended(p, 3), "q did not end it")
+        self.assertEqual(p.returncode, 0, p.stderr.read())
+
     def test_root_petals_then_sigterm_ends_at_once(self):
         p = self.start("--root")
         wait_for_petals(self)

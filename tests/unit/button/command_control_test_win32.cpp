@@ -254,7 +254,9 @@ TEST_F(CommandControlTest, CaptionStandsCentredJustAboveTheMiddle) {
         // Centred across the full width.
         EXPECT_NEAR((ink.left + ink.right) / 2.0, (p.width() - 1) / 2.0, 1.5);
         // Letters of full height stand above the face's middle ("..." sits on its baseline).
-        if (k.which == 1) EXPECT_LE((ink.top + ink.bottom) / 2.0, (p.height() - 1) / 2.0);
+        if (k.which == 1) {
+            EXPECT_LE((ink.top + ink.bottom) / 2.0, (p.height() - 1) / 2.0);
+        }
         // The face under the caption is untouched: the caption is only in what is shown.
         EXPECT_TRUE(FindInk(c.Face()).empty());
     }

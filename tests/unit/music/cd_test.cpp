@@ -126,20 +126,20 @@ TEST_F(Cd, ArrowKeysMoveBetweenTracksButNotPastTheEnds) {
 
 TEST_F(Cd, NoDiscOrNoDriveStopsThePollingAndTheExitLeavesTheDriveAlone) {
     for (bool driveMissing : {false, true}) {
-        SimMedia sim;
-        Bgm bgm{sim};
-        sim.SetDriveMissing(driveMissing);
-        bool timer2 = music::StartMusic(bgm, choice) == MusicTimer::Timer2;
-        EXPECT_TRUE(timer2);
-        timer2 = music::OnCdTimer(bgm, choice);
-        EXPECT_FALSE(timer2);
-        EXPECT_FALSE(bgm.CdPollOk());
-        EXPECT_EQ(sim.Commands().back(), "status cdaudio current track");
-        EXPECT_EQ(sim.Log().back().code, driveMissing ? code::kCannotOpenDrive : code::kNoDisc);
+        SimMedia drive;
+        Bgm player{drive};
+        drive.SetDriveMissing(driveMissing);
+        bool polling = music::StartMusic(player, choice) == MusicTimer::Timer2;
+        EXPECT_TRUE(polling);
+        polling = music::OnCdTimer(player, choice);
+        EXPECT_FALSE(polling);
+        EXPECT_FALSE(player.CdPollOk());
+        EXPECT_EQ(drive.Commands().back(), "status cdaudio current track");
+        EXPECT_EQ(drive.Log().back().code, driveMissing ? code::kCannotOpenDrive : code::kNoDisc);
 
-        sim.ClearLog();
-        music::StopMusic(bgm, choice, timer2);
-        EXPECT_TRUE(sim.Log().empty()) << "drive missing: " << driveMissing;
+        drive.ClearLog();
+        music::StopMusic(player, choice, polling);
+        EXPECT_TRUE(drive.Log().empty()) << "drive missing: " << driveMissing;
     }
 }
 

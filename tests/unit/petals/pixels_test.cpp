@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -70,6 +72,18 @@ TEST(DrawSprite, AndsTheMaskThenXorsTheSpriteClippedAtEveryEdge) {
                     EXPECT_EQ(got, touched.Empty() ? PixelRect{} : touched) << x << "," << y;
                 }
     }
+}
+
+// Positions at the ends of the int range: the sprite's far edges lie beyond it, and must
+// neither wrap round onto the picture nor overflow (the sanitized build stops on that).
+TEST(DrawSprite, AtTheEndsOfTheIntRangeDrawsNothing) {
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max(), kMin = std::numeric_limits<int32_t>::min();
+    const SpriteFrames frames = RandomFrames(1, 24);
+    Picture pic(20, 20, 1);
+    const std::vector<uint32_t> before = pic.pixels;
+    for (const auto& [x, y] : {std::pair{kMax - 3, 0}, {0, kMax - 3}, {kMax, kMax}, {kMin, kMin}})
+        EXPECT_TRUE(petals::DrawSprite(pic.view, frames, 0, x, y, pic.view.Bounds()).Empty()) << x << "," << y;
+    EXPECT_EQ(pic.pixels, before);
 }
 
 TEST(DrawSprite, AFrameThatDoesNotExistDrawsNothing) {

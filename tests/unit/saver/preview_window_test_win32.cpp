@@ -60,7 +60,7 @@ TEST(PreviewWindow, ShowsThePictureInsideItsHostAndEndsWithIt) {
     Pump(200);
     HDC image = CreateCompatibleDC(nullptr);
     BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 152, -112, 1, 32, BI_RGB};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 152, -112, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(image, bmp);

@@ -127,7 +127,9 @@ TEST(IniCrossCheck, LeadingBlankOfTheNumberFormStaysInOurFile) {
     std::string ours = startup::IniWrite("", "Section", "key", " 300");
     EXPECT_EQ(ours, "[Section]\r\nkey= 300\r\n");
     std::string theirs = SystemWrite("", false, "Section", "key", " 300");
-    if (theirs != ours) EXPECT_EQ(theirs, "[Section]\r\nkey=300\r\n");
+    if (theirs != ours) {
+        EXPECT_EQ(theirs, "[Section]\r\nkey=300\r\n");
+    }
     // Either way both read back as 300.
     EXPECT_EQ(SystemRead(ours, "Section", "key"), "300");
 }
