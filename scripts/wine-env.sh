@@ -70,8 +70,9 @@ fluttera_choose_wine() {
     "") ;;
     *) echo "FLUTTERA_ARCH=$FLUTTERA_ARCH: win32 or win64 expected" >&2 ;;
   esac
-  fluttera_kernel_runs_32bit
-  case $? in
+  local kernel=0
+  fluttera_kernel_runs_32bit || kernel=$?
+  case $kernel in
     0) fluttera_wine_for win32 ;;
     1) fluttera_wine_for win64 ;;
     *) echo "Cannot tell whether this kernel runs 32-bit programs: $FLUTTERA_KERNEL32_WHY" >&2; return 1 ;;
@@ -88,7 +89,7 @@ fluttera_not_32bit_why() {
   if [ -n "${FLUTTERA_ARCH:-}" ]; then
     echo "FLUTTERA_ARCH=$FLUTTERA_ARCH chose the 64-bit path"
   else
-    fluttera_kernel_runs_32bit
+    fluttera_kernel_runs_32bit || true
     echo "this kernel cannot run 32-bit programs ($FLUTTERA_KERNEL32_WHY)"
   fi
 }

@@ -4,7 +4,7 @@ import math
 import os
 
 from fluttera_test.pictures import read_picture
-from fluttera_test.session import wait_until
+from fluttera_test.session import GUARD, wait_until
 
 from .shared import DIALOG, session
 
@@ -146,7 +146,7 @@ class DialogDriver:
         self.s.click(*self.form_xy(*centre(box)))
 
     def changed(self, box, before):
-        return wait_until(lambda: self.region(self.s.screenshot(), box) != before, timeout=5)
+        return wait_until(lambda: self.region(self.s.screenshot(), box) != before)
 
     # -- acting ----------------------------------------------------------------------------
     def type_track(self, text):
@@ -177,8 +177,8 @@ class DialogDriver:
             self.fail(f"the file chooser stayed open (see {png})")
 
     def expect_closed(self):
-        self.assertTrue(self.s.wait_window(DIALOG, present=False, timeout=10), "the dialog stayed open")
-        self.proc.wait(timeout=10)
+        self.assertTrue(self.s.wait_window(DIALOG, present=False), "the dialog stayed open")
+        self.proc.wait(timeout=GUARD)
         self.assertEqual(self.proc.returncode, 0)
 
     def music_file(self, name):

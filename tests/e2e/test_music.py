@@ -237,7 +237,7 @@ class MusicBase(unittest.TestCase):
         with open(trace_path, "wb") as trace:
             p = self.s.start_scr("/s", env=env, stderr=trace)
             try:
-                self.assertTrue(self.s.wait_window(SAVER, timeout=30), "no saver window")
+                self.assertTrue(self.s.wait_window(SAVER), "no saver window")
                 self.assertTrue(self.s.wait_focus(SAVER), "the saver window never got the focus")
                 shown = time.monotonic()
                 time.sleep(seconds)

@@ -7,7 +7,7 @@ import subprocess
 import tempfile
 import unittest
 
-from fluttera_test.pictures import read_picture
+from fluttera_test.pictures import pink_pixels, read_picture
 
 from .winebox import ROOT, machine_arch, sh
 
@@ -79,17 +79,11 @@ class RunCommand(unittest.TestCase):
         m = re.search(r"^Screenshot of the running program: (.+)$", r.stdout, re.M)
         self.assertIsNotNone(m, r.stdout)
         shot = read_picture(m.group(1))
-        width, data = shot.width, shot.data
-
-        def pixel(x, y):
-            i = (y * width + x) * 3
-            return tuple(data[i:i + 3])
         # The desktop picture is there (its blue corner, not Wine's black)...
-        r0, g0, b0 = pixel(5, 5)
-        self.assertTrue(b0 > 120 and b0 > r0 + 40, f"no desktop picture under the saver: {pixel(5, 5)}")
+        r0, g0, b0 = shot.pixel(5, 5)
+        self.assertTrue(b0 > 120 and b0 > r0 + 40, f"no desktop picture under the saver: {shot.pixel(5, 5)}")
         # ...and pink petals over it (the picture itself has no pink).
-        pink = sum(1 for i in range(0, len(data), 3)
-                   if data[i] > data[i + 1] + 25 and data[i] >= data[i + 2])
+        pink = pink_pixels(shot)
         print(f"  pink pixels on the screenshot: {pink}")
         self.assertGreater(pink, 200)
 
