@@ -66,6 +66,13 @@ def blobs(points, gap=2):
     return len(groups(points, gap))
 
 
+def seconds_to_end(p):
+    """Seconds from now (an event just sent) until the program has ended."""
+    t = time.monotonic()
+    p.wait(timeout=GUARD)
+    return time.monotonic() - t
+
+
 class Saver(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -98,15 +105,9 @@ class Saver(unittest.TestCase):
         before = self.s.screenshot().data
         self.assertTrue(wait_until(lambda: self.s.screenshot().data != before, proc=p), "the saver stopped drawing")
 
-    def ended(self, p):
-        """Seconds from now (an event just sent) until the saver has ended."""
-        t = time.monotonic()
-        p.wait(timeout=GUARD)
-        return time.monotonic() - t
-
     def end_with_key(self, p, key="space"):
         self.s.key(key)
-        return self.ended(p)
+        return seconds_to_end(p)
 
     def test_petals_fall_over_the_desktop_in_the_middle_band(self):
         p = self.start(300)
@@ -163,7 +164,7 @@ class Saver(unittest.TestCase):
                     self.next_frame(p)
                 self.assertIsNone(p.poll(), "moving the mouse ended the saver")
                 self.s.click(640, 400, button)
-                self.assertLess(self.ended(p), 1.0)
+                self.assertLess(seconds_to_end(p), 1.0)
 
     def test_petals_fall_thirty_to_forty_two_pixels_a_second_and_input_ends_at_once(self):
         # Petals enter at the top and fall 0.5 to 0.7 pixels a pass, 60 passes a second.
@@ -193,7 +194,7 @@ class Saver(unittest.TestCase):
         p = self.start(300)
         self.running(p)
         self.s.click(640, 400)
-        self.assertLess(self.ended(p), 0.5)
+        self.assertLess(seconds_to_end(p), 0.5)
 
     def test_no_passes_while_the_display_is_off_and_a_key_still_ends(self):
         power = self.s.install_tool("display_power.exe")
@@ -266,7 +267,7 @@ class Saver(unittest.TestCase):
         time.sleep(2)  # a while in its host
         self.assertIsNone(preview.poll(), "the preview ended while its host was open")
         open(stop, "w").close()
-        self.assertLess(self.ended(preview), 2.0)
+        self.assertLess(seconds_to_end(preview), 2.0)
         self.assertEqual(preview.returncode, 0)
 
 
