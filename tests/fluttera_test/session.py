@@ -1,7 +1,7 @@
 """The real Fluttera.scr on an X server (Xvfb, or the dummy Xorg for several monitors) and
-a Wine folder of its own, driven from outside as a person would: a known picture on the X root window, the saver started with
-its switches, keys and clicks sent with xdotool, windows listed by caption, screenshots
-taken and the settings file's bytes read. The end-to-end tests and the benchmarks use it."""
+a Wine folder of its own, driven from outside as a person would: a known picture on the X
+root window, the saver started with its switches, keys and clicks sent with xdotool,
+windows listed by caption, screenshots taken and the settings file's bytes read. The end-to-end tests and the benchmarks use it."""
 import os
 import shutil
 import subprocess
@@ -33,6 +33,7 @@ class Session:
         self.display = None
         self.x_server = None
         self.env = dict(os.environ)
+        self._keeper = None
 
     # -- life cycle ------------------------------------------------------------
     def start(self):
@@ -66,12 +67,13 @@ class Session:
     def start_desktop(self):
         """Starts Wine's desktop and keeps it: it paints the X root black when it starts, so
         a root picture must be put there after it, and again about a second after the last
-        Wine program ended, so a program that waits (cmd, reading a pipe no one writes to)
-        stays until kill_wine_programs."""
+        Wine program ended: a program that waits (cmd, reading a pipe no one writes to) runs
+        until kill_wine_programs."""
         subprocess.run([self.wine.server, "-p"], env=self.env, timeout=30,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.Popen([self.wine.loader, "cmd"], env=self.env, stdin=subprocess.PIPE,
-                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if self._keeper is None or self._keeper.poll() is not None:
+            self._keeper = subprocess.Popen([self.wine.loader, "cmd"], env=self.env, stdin=subprocess.PIPE,
+                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.run_scr("/a", timeout=120)
 
     # -- the program -------------------------------------------------------------

@@ -114,7 +114,11 @@ def show_on_root(path, areas, display=None):
     display = display or env["DISPLAY"]
     subprocess.run(["display", "-window", "root", path], env=dict(env, DISPLAY=display))
     picture, points = read_picture(path), known_points(areas)
-    now = wait_until(lambda: (lambda s: None if differences(s, picture, points) else s)(shot(display)), 60, 0.2)
+
+    def shown():
+        now = shot(display)
+        return None if differences(now, picture, points) else now
+    now = wait_until(shown, step=0.2)
     assert now, f"the desktop picture is not on the root: {differences(shot(display), picture, points)[:3]}"
     return now
 
