@@ -53,7 +53,8 @@ fluttera_kernel_runs_32bit() {
   FLUTTERA_KERNEL32_WHY=$( (LC_ALL=C; "$probe"; exit $?) 2>&1)
   rc=$?
   rm -f -- "$probe"
-  FLUTTERA_KERNEL32_WHY=$(printf '%s' "$FLUTTERA_KERNEL32_WHY" | tail -n 1 | sed 's/^.*line [0-9]*: //; s/^[^:]*probe32-[0-9]*: //')
+  FLUTTERA_KERNEL32_WHY=$(printf '%s' "$FLUTTERA_KERNEL32_WHY" | tail -n 1 |
+    sed 's/^.*line [0-9]*: //; s/^[^:]*probe32-[0-9]*: //')
   [ "$rc" = 32 ] && return 0
   case $rc:$FLUTTERA_KERNEL32_WHY in
     "126:cannot execute binary file: Exec format error") return 1 ;;

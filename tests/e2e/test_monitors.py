@@ -121,7 +121,8 @@ class SeveralMonitors(unittest.TestCase):
                 p = self.start()
                 # Drawing: the saver has taken the monitors as they were.
                 first = self.s.screenshot().data
-                self.assertTrue(wait_until(lambda: self.s.screenshot().data != first, proc=p), "the saver draws nothing")
+                self.assertTrue(wait_until(lambda: self.s.screenshot().data != first, proc=p),
+                                "the saver draws nothing")
                 self.x.lay_out(after)
                 self.assertTrue(wait_until(lambda: self.wine_monitors()[0] == sorted(windows_places(after)), proc=p),
                                 "Wine did not see the change")

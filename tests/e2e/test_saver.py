@@ -230,7 +230,8 @@ class Saver(unittest.TestCase):
             time.sleep(1.5)  # long enough for many passes, were there any
             self.assertEqual(len(changed(still, self.s.screenshot())), 0, "passes went on with the display off")
             display(back)
-            self.assertTrue(wait_until(lambda: changed(still, self.s.screenshot()), proc=p), f"no passes after state {back}")
+            self.assertTrue(wait_until(lambda: changed(still, self.s.screenshot()), proc=p),
+                            f"no passes after state {back}")
         display(0)
         self.assertLess(self.end_with_key(p), 1.0)
 

@@ -1,7 +1,8 @@
 """The real Fluttera.scr on an X server (Xvfb, or the dummy Xorg for several monitors) and
 a Wine folder of its own, driven from outside as a person would: a known picture on the X
 root window, the saver started with its switches, keys and clicks sent with xdotool,
-windows listed by caption, screenshots taken and the settings file's bytes read. The end-to-end tests and the benchmarks use it."""
+windows listed by caption, screenshots taken and the settings file's bytes read. The
+end-to-end tests and the benchmarks use it."""
 import os
 import shutil
 import subprocess

@@ -47,6 +47,31 @@ class WineChoice(unittest.TestCase):
             with self.subTest(**env):
                 self.assertEqual(choice(**env), expected)
 
+    def test_only_the_kernels_refusal_of_the_format_takes_the_64_bit_path(self):
+        # The script in a tree of its own, whose build folder holds its probe.
+        tree = tempfile.mkdtemp(prefix="fluttera-kernel-")
+        self.addCleanup(shutil.rmtree, tree, True)
+        os.makedirs(os.path.join(tree, "scripts"))
+        os.makedirs(os.path.join(tree, "build"))
+        with open(os.path.join(ROOT, "scripts", "wine-env.sh")) as f:
+            script = f.read()
+        arm = script.replace(r"\x02\0\x03\0", r"\x02\0\x28\0")  # a probe for another machine
+        self.assertNotEqual(arm, script)
+        for name, text, noexec, said in (("a format the kernel refuses", arm, False, "win64"),
+                                         ("a build folder mounted noexec", script, True, "Permission denied")):
+            with self.subTest(name):
+                with open(os.path.join(tree, "scripts", "wine-env.sh"), "w") as f:
+                    f.write(text)
+                if noexec:
+                    subprocess.run(["mount", "-t", "tmpfs", "-o", "noexec,size=1m", "tmpfs",
+                                    os.path.join(tree, "build")], check=True)
+                    self.addCleanup(subprocess.run, ["umount", os.path.join(tree, "build")])
+                env = {k: v for k, v in os.environ.items() if k != "FLUTTERA_ARCH"}
+                r = subprocess.run(["bash", "-c", f". {tree}/scripts/wine-env.sh && fluttera_choose_wine "
+                                    '&& echo "$FLUTTERA_PRESET"'], env=env, capture_output=True, text=True)
+                self.assertIn(said, r.stderr if noexec else r.stdout)
+                self.assertEqual(r.returncode != 0, noexec, r.stderr)
+
 
 class RunCommand(unittest.TestCase):
     @classmethod
