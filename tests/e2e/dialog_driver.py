@@ -166,10 +166,12 @@ class DialogDriver:
         self.s.wait_focus(CHOOSER)  # keys sent before it has the focus go elsewhere
         self.s.type_text(windows_path)
         # Typing a letter the keyboard lacks remaps a key for a moment, and Wine may drop
-        # the key that comes right after it: Return again while the chooser stays.
+        # the key that comes right after it: Return again while the chooser stays. Not too
+        # soon: on a busy machine a Return that came late would close what the program shows
+        # next.
         for _ in range(3):
             self.s.key("Return")
-            if self.s.wait_window(CHOOSER, present=False, timeout=5):
+            if self.s.wait_window(CHOOSER, present=False, timeout=GUARD / 4):
                 break
         if not self.s.wait_window(CHOOSER, present=False):
             png = os.path.join(self.shots, f"chooser-{self.LOCALE}.png")

@@ -263,7 +263,9 @@ class Saver(unittest.TestCase):
             except FileNotFoundError:
                 return ""
             return raw.decode("utf-8", errors="replace") if b"\x00" not in raw else raw.decode("utf-16-le", "replace")
-        wait_until(lambda: PREVIEW in children(), proc=preview)
+        # The host reports its children every 100 ms: the preview may show there before it
+        # has its size.
+        wait_until(lambda: PREVIEW + "|0|0|152|112|1" in children(), proc=preview)
         self.assertIn(PREVIEW + "|0|0|152|112|1", children(), children())
         time.sleep(2)  # a while in its host
         self.assertIsNone(preview.poll(), "the preview ended while its host was open")
