@@ -35,7 +35,6 @@ class Session:
         self.x_server = None
         self.env = dict(os.environ)
         self._keeper = None
-        self._mapped = set()  # letters given keys of their own (map_letters)
 
     # -- life cycle ------------------------------------------------------------
     def start(self):
@@ -248,22 +247,7 @@ class Session:
         return g["X"] + border, g["Y"] + top
 
     def type_text(self, text):
-        self.map_letters(text)
         self.x("xdotool", "type", "--delay", "40", text)
-
-    def map_letters(self, text):
-        """Gives each letter of the text that the keyboard lacks a key of its own, for good.
-        xdotool otherwise maps a spare key to it for the moment of the key press only, and a
-        busy Wine reads the key after the mapping is gone: the letter is lost."""
-        lacking = sorted({c for c in text if not 0x20 <= ord(c) <= 0x7e} - self._mapped)
-        if not lacking:
-            return
-        free = [int(line.split()[1]) for line in self.x("xmodmap", "-pke").stdout.splitlines()
-                if line.startswith("keycode") and not line.partition("=")[2].strip()]
-        for c, code in zip(lacking, free):
-            keysym = ord(c) if 0xa0 <= ord(c) <= 0xff else 0x1000000 + ord(c)
-            self.x("xmodmap", "-e", f"keycode {code} = {keysym:#x} {keysym:#x}", check=True)
-            self._mapped.add(c)
 
     def key_to(self, wid, name):
         """A key for the window (focused first, so Wine takes it as real input)."""
