@@ -124,7 +124,7 @@ def measure(screen, run):
         raise SystemExit(f"no window for {run} on {screen.name}")
     time.sleep(settle)
     servers = wineserver_pids(s.env["WINEPREFIX"])
-    pids = {"program": [p.pid], "X": [s.xvfb.pid], "wineserver": servers}
+    pids = {"program": [p.pid], "X": [s.x_server.pid], "wineserver": servers}
     before = {k: sum(cpu_ticks(q) for q in v) for k, v in pids.items()}
     t0 = time.monotonic()
     time.sleep(seconds)

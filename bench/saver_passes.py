@@ -64,7 +64,7 @@ def cpu_seconds(pids):
 def timed_run(p):
     """Runs the started program for `seconds`; returns the CPU seconds it and the X server
     used meanwhile, and how long that was."""
-    pids = [p.pid, s.xvfb.pid]
+    pids = [p.pid, s.x_server.pid]
     c0, t0 = cpu_seconds(pids), time.monotonic()
     time.sleep(seconds)
     c1, t1 = cpu_seconds(pids), time.monotonic()

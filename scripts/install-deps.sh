@@ -70,8 +70,13 @@ install_missing "${pkgs[@]}"
 # runs 32-bit programs; elsewhere nothing could use them, but the list is still checked
 # against the archive, so a wrong name shows on every kernel.
 . "$(dirname "$0")/wine-env.sh"
-if fluttera_kernel_runs_32bit; then
+kernel32=0
+fluttera_kernel_runs_32bit || kernel32=$?
+if [ "$kernel32" = 0 ]; then
   install_missing "${FLUTTERA_WINE32_PACKAGES[@]}"
+elif [ "$kernel32" != 1 ]; then
+  echo "Cannot tell whether this kernel runs 32-bit programs: $FLUTTERA_KERNEL32_WHY" >&2
+  exit 1
 else
   echo "This kernel cannot run 32-bit programs ($FLUTTERA_KERNEL32_WHY): 32-bit Wine's run-time" \
     "libraries are left out; checking that the archive has them."

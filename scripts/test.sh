@@ -13,6 +13,7 @@ root=$(pwd)
 export PYTHONPATH=$root/tests${PYTHONPATH:+:$PYTHONPATH}
 . scripts/wine-env.sh
 results=$(mktemp)
+mkdir -p build  # the steps' logs, also when a step runs alone from a fresh clone
 log() { printf '\n=== %s\n' "$*"; }
 steps=("$@")
 # want STEP...: whether one of these steps is to run.
@@ -24,23 +25,36 @@ want() {
 }
 # record NAME PASSED FAILED SKIPPED [NOTE...]
 record() { local n=$1 p=$2 f=$3 s=$4; shift 4; printf '%s\t%s\t%s\t%s\t%s\n' "$n" "$p" "$f" "$s" "$*" >> "$results"; }
+# limit SECONDS COMMAND...: the command, stopped (SIGTERM) after that long. The test runners
+# close their count on it (fluttera_test.counting); a minute later it is killed.
+limit() { timeout -k 60 "$@"; }
 step_fail() { record "$1" 0 1 0 "$2"; echo "FAILED: $1: $2"; }
 # not_run NAME WHY: a step this kind of machine cannot run at all; shown, never a pass.
 not_run() { record "$1" 0 0 0 "not run: $2"; echo "NOT RUN: $1: $2"; }
-# record_line NAME LOG PREFIX: records "PREFIX: N passed, N failed, N skipped" from the log,
-# with the first "not run: TEST: WHY" line of the log as its note when a test was skipped.
+# record_line NAME LOG PREFIX STATUS: records "PREFIX: N passed, N failed, N skipped" from the
+# log of a runner that ended with STATUS. A runner that ran no test, or that failed (a time
+# limit, a crash) with no failure counted, fails its step. The note is the log's "stopped:"
+# line (the test a time limit stopped), else its first "not run: TEST: WHY" line.
 record_line() {
-  local line p f s why
+  local line p f s why rc=$4
   line=$(grep -E "^$3: [0-9]+ passed, [0-9]+ failed, [0-9]+ skipped" "$2" | tail -1)
   if [ -z "$line" ]; then
     tail -n 20 "$2"
-    step_fail "$1" "no count in $2"
+    step_fail "$1" "no count in $2 (the runner ended with status $rc$([ "$rc" = 124 ] && echo ": its time limit"))"
     return
   fi
   read -r p f s < <(echo "${line#*: }" | grep -Eo '[0-9]+' | xargs)
+  if [ $((p + f + s)) = 0 ]; then
+    step_fail "$1" "ran no test (see $2)"
+    return
+  fi
   why=""
   [ "$s" -gt 0 ] && why=$(grep -m 1 '^not run: ' "$2" | cut -c 1-150)
   [ "$s" -gt 1 ] && why="$why (and $((s - 1)) more, see $2)"
+  if [ "$rc" != 0 ] && [ "$f" = 0 ] && [ "$s" = 0 ]; then
+    f=1 why="the runner ended with status $rc, no failure counted (see $2)"
+  fi
+  grep -q '^stopped: ' "$2" && why=$(grep -m 1 '^stopped: ' "$2" | cut -c 1-200)
   record "$1" "$p" "$f" "$s" "$why"
 }
 # gtest_counts LOGFILE -> "passed failed skipped"
@@ -119,10 +133,11 @@ fi
 
 if want x11 && needs native x11; then
   log "The Linux hack: fluttera under Xvfb and the XScreenSaver daemon"
-  (cd tests && timeout 420 python3 -m fluttera_test.counting x11 x11.test_hack x11.test_xscreensaver_list) \
+  (cd tests && limit 900 python3 -m fluttera_test.counting x11 x11.test_hack x11.test_xscreensaver_list) \
     > build/native/x11.log 2>&1
-  grep -E '(ok|FAIL|ERROR|skipped.*)$|^x11: |^not run: ' build/native/x11.log
-  record_line x11 build/native/x11.log x11
+  rc=$?
+  grep -E '(ok|FAIL|ERROR|skipped.*)$|^x11: |^not run: |^stopped: ' build/native/x11.log
+  record_line x11 build/native/x11.log x11 "$rc"
 fi
 
 # The sanitized hack through the cases that read what other programs hand it: its own
@@ -134,14 +149,15 @@ if want x11 && needs native-asan x11-asan; then
   reports=$root/build/native-asan/reports
   rm -rf "$reports"; mkdir -p "$reports"
   (cd tests && FLUTTERA_HACK=$root/build/native-asan/fluttera ASAN_OPTIONS=log_path=$reports/asan \
-    UBSAN_OPTIONS=print_stacktrace=1:log_path=$reports/ubsan timeout 120 \
+    UBSAN_OPTIONS=print_stacktrace=1:log_path=$reports/ubsan limit 300 \
     python3 -m fluttera_test.counting x11-asan x11.test_hack.Hack) > build/native-asan/x11.log 2>&1
-  grep -E '(ok|FAIL|ERROR|skipped.*)$|^x11-asan: |^not run: ' build/native-asan/x11.log
+  rc=$?
+  grep -E '(ok|FAIL|ERROR|skipped.*)$|^x11-asan: |^not run: |^stopped: ' build/native-asan/x11.log
   if [ -n "$(ls -A "$reports")" ]; then
     cat "$reports"/* | tee -a build/native-asan/x11.log
     step_fail x11-asan "the sanitizers reported (build/native-asan/x11.log)"
   else
-    record_line x11-asan build/native-asan/x11.log x11-asan
+    record_line x11-asan build/native-asan/x11.log x11-asan "$rc"
   fi
 fi
 
@@ -164,7 +180,7 @@ if want fuzz; then
 fi
 
 # Where 32-bit Wine runs, the end-to-end tests drive the 32-bit build: its tools too.
-fluttera_choose_wine
+fluttera_choose_wine || { echo "FAILED: the kernel's answer decides which build is tested"; exit 1; }
 e2e_build=$FLUTTERA_PRESET
 if want pe wine-unit wine32-unit e2e; then
   log "Cross builds: x86_64 (tested under Wine) and i686 (the 32-bit product)"
@@ -183,8 +199,9 @@ if want pe; then
     && record pe32 1 0 0 || step_fail pe32 "check-pe.sh"; }
   if needs win32 e2e-programs32; then
     (cd tests && python3 -m e2e.programs "$root/build/win32" i386) > build/e2e-programs32.log 2>&1
+    rc=$?
     cat build/e2e-programs32.log
-    record_line e2e-programs32 build/e2e-programs32.log e2e-programs
+    record_line e2e-programs32 build/e2e-programs32.log e2e-programs "$rc"
   fi
 fi
 
@@ -240,9 +257,10 @@ if want e2e; then
   fluttera_choose_wine
   fluttera_wine_said
   if needs "$FLUTTERA_PRESET" "e2e-$FLUTTERA_PRESET"; then
-    (cd tests && FLUTTERA_SCR=$root/build/$FLUTTERA_PRESET/Fluttera.scr timeout 2400 \
+    (cd tests && FLUTTERA_SCR=$root/build/$FLUTTERA_PRESET/Fluttera.scr limit 2400 \
       python3 -m e2e.run "${FLUTTERA_E2E:-test_*.py}") 2>&1 | tee build/e2e.log
-    record_line "e2e-$FLUTTERA_PRESET" build/e2e.log e2e
+    rc=${PIPESTATUS[0]}
+    record_line "e2e-$FLUTTERA_PRESET" build/e2e.log e2e "$rc"
   fi
 fi
 
@@ -250,9 +268,10 @@ fi
 # count (fluttera_test.counting: subtests counted alike whether they pass or fail).
 unittest_step() {
   local name=$1; shift
-  (cd tests && timeout 1200 python3 -m fluttera_test.counting "$name" "$@") > "build/$name.log" 2>&1
+  (cd tests && limit 2400 python3 -m fluttera_test.counting "$name" "$@") > "build/$name.log" 2>&1
+  local rc=$?
   grep -Ev '^\[ *[0-9]+%\]' "build/$name.log" | tail -n 15
-  record_line "$name" "build/$name.log" "$name"
+  record_line "$name" "build/$name.log" "$name" "$rc"
   # The cases a test could not run on this kind of machine, each on a line of its own.
   local line
   while read -r line; do not_run "$name" "${line#not run: }"; done < <(grep '^not run: ' "build/$name.log")

@@ -32,23 +32,35 @@ fluttera_wine_for() {
 
 # fluttera_kernel_runs_32bit: whether this kernel runs 32-bit x86 programs, asked of a
 # program of our own: a 96-byte static i386 ELF that only exits with status 32. Wine plays
-# no part, so a missing or broken 32-bit Wine is never taken for such a kernel. Sets
-# FLUTTERA_KERNEL32_WHY to what running it said when it did not run.
+# no part, so a missing or broken 32-bit Wine is never taken for such a kernel. Only the
+# kernel's refusal of the format ("Exec format error") says no; the probe lives in the build
+# folder, where programs run (a temporary folder may be mounted noexec). Returns 0 (yes),
+# 1 (no) or 2 (the probe could not tell), with FLUTTERA_KERNEL32_WHY saying what it said.
 fluttera_kernel_runs_32bit() {
-  local dir rc
-  dir=$(mktemp -d) || return 1
-  printf '%b' '\x7fELF\x01\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x03\0\x01\0\0\0\x54\x80\x04\x08' \
+  local dir probe rc
+  dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build
+  probe=$dir/probe32-$$
+  if ! mkdir -p "$dir" || ! printf '%b' '\x7fELF\x01\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x03\0\x01\0\0\0\x54\x80\x04\x08' \
     '\x34\0\0\0\0\0\0\0\0\0\0\0\x34\0\x20\0\x01\0\0\0\0\0\0\0' \
     '\x01\0\0\0\0\0\0\0\0\x80\x04\x08\0\x80\x04\x08\x60\0\0\0\x60\0\0\0\x05\0\0\0\0\x10\0\0' \
-    '\xb8\x01\0\0\0\xbb\x20\0\0\0\xcd\x80' > "$dir/probe32"
-  chmod +x "$dir/probe32"
-  FLUTTERA_KERNEL32_WHY=$( ( "$dir/probe32" ) 2>&1 )
+    '\xb8\x01\0\0\0\xbb\x20\0\0\0\xcd\x80' > "$probe" || ! chmod +x "$probe"; then
+    FLUTTERA_KERNEL32_WHY="the 32-bit probe could not be written to $dir"
+    rm -f -- "$probe"
+    return 2
+  fi
+  # In the C locale, so that the refusal reads the same everywhere; bash itself starts it
+  # (a refused format is no script to hand to /bin/sh, as env would), in a child.
+  FLUTTERA_KERNEL32_WHY=$( (LC_ALL=C; "$probe"; exit $?) 2>&1)
   rc=$?
-  rm -rf -- "$dir"
-  FLUTTERA_KERNEL32_WHY=$(printf '%s' "$FLUTTERA_KERNEL32_WHY" | tail -n 1 | sed 's/^.*line [0-9]*: //; s/^.*probe32: //')
+  rm -f -- "$probe"
+  FLUTTERA_KERNEL32_WHY=$(printf '%s' "$FLUTTERA_KERNEL32_WHY" | tail -n 1 |
+    sed 's/^.*line [0-9]*: //; s/^[^:]*probe32-[0-9]*: //')
   [ "$rc" = 32 ] && return 0
-  FLUTTERA_KERNEL32_WHY="a 32-bit program ended with status $rc${FLUTTERA_KERNEL32_WHY:+: $FLUTTERA_KERNEL32_WHY}"
-  return 1
+  case $rc:$FLUTTERA_KERNEL32_WHY in
+    "126:cannot execute binary file: Exec format error") return 1 ;;
+  esac
+  FLUTTERA_KERNEL32_WHY="the 32-bit probe $probe ended with status $rc${FLUTTERA_KERNEL32_WHY:+: $FLUTTERA_KERNEL32_WHY}"
+  return 2
 }
 
 # The Wine of this machine: 32-bit where the kernel runs 32-bit programs, else 64-bit
@@ -59,11 +71,13 @@ fluttera_choose_wine() {
     "") ;;
     *) echo "FLUTTERA_ARCH=$FLUTTERA_ARCH: win32 or win64 expected" >&2 ;;
   esac
-  if fluttera_kernel_runs_32bit; then
-    fluttera_wine_for win32
-  else
-    fluttera_wine_for win64
-  fi
+  local kernel=0
+  fluttera_kernel_runs_32bit || kernel=$?
+  case $kernel in
+    0) fluttera_wine_for win32 ;;
+    1) fluttera_wine_for win64 ;;
+    *) echo "Cannot tell whether this kernel runs 32-bit programs: $FLUTTERA_KERNEL32_WHY" >&2; return 1 ;;
+  esac
 }
 
 # Exports the quiet Wine environment (WINEDEBUG unless already set, WINEDLLOVERRIDES).
@@ -76,7 +90,7 @@ fluttera_not_32bit_why() {
   if [ -n "${FLUTTERA_ARCH:-}" ]; then
     echo "FLUTTERA_ARCH=$FLUTTERA_ARCH chose the 64-bit path"
   else
-    fluttera_kernel_runs_32bit
+    fluttera_kernel_runs_32bit || true
     echo "this kernel cannot run 32-bit programs ($FLUTTERA_KERNEL32_WHY)"
   fi
 }

@@ -4,9 +4,9 @@ import math
 import os
 
 from fluttera_test.pictures import read_picture
-from fluttera_test.session import wait_until
+from fluttera_test.session import GUARD, wait_until
 
-from .shared import DIALOG, session
+from .shared import DIALOG, session, tool_path
 
 ASSETS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "assets", "dialog")
 CLIENT_W, CLIENT_H = 465, 191
@@ -75,7 +75,7 @@ class DialogDriver:
             self.s.write_ini(ini)
         self.s.move(5, 5)  # the zoom starts here; the pointer stays off the buttons
         self.proc = self.s.start_scr("/c", env={"LC_ALL": LOCALES[self.LOCALE]})
-        self.assertTrue(self.s.wait_window(DIALOG), "no settings dialog")
+        self.assertTrue(self.s.wait_window(DIALOG, proc=self.proc), "no settings dialog")
         self.wid = self.s.windows(DIALOG)[0]
         # Shown in its place and painted: the gradient's middle row and the texture's first
         # pixel. (The window exists, hidden at the screen's corner, before load places it.)
@@ -146,7 +146,7 @@ class DialogDriver:
         self.s.click(*self.form_xy(*centre(box)))
 
     def changed(self, box, before):
-        return wait_until(lambda: self.region(self.s.screenshot(), box) != before, timeout=5)
+        return wait_until(lambda: self.region(self.s.screenshot(), box) != before)
 
     # -- acting ----------------------------------------------------------------------------
     def type_track(self, text):
@@ -164,21 +164,37 @@ class DialogDriver:
         self.click_panel(FILE_BUTTON)
         self.assertTrue(self.s.wait_window(CHOOSER), "no file chooser")
         self.s.wait_focus(CHOOSER)  # keys sent before it has the focus go elsewhere
-        self.s.type_text(windows_path)
-        # Typing a letter the keyboard lacks remaps a key for a moment, and Wine may drop
-        # the key that comes right after it: Return again while the chooser stays.
+        # Typing a letter the keyboard lacks remaps a key for a moment, and a busy Wine may
+        # read that letter, or the key after it, under another mapping: typed again until
+        # the chooser's name field holds the whole name.
         for _ in range(3):
+            self.s.key("End")
+            self.s.key("shift+Home")
+            self.s.type_text(windows_path)
+            if wait_until(lambda: windows_path in self.chooser_texts(), timeout=GUARD / 4, step=0.5):
+                break
+        self.assertIn(windows_path, self.chooser_texts(), "the name never reached the file chooser")
+        for _ in range(2):  # a Return lost as a key may be, not one merely late
             self.s.key("Return")
-            if self.s.wait_window(CHOOSER, present=False, timeout=5):
+            if self.s.wait_window(CHOOSER, present=False, timeout=GUARD / 4):
                 break
         if not self.s.wait_window(CHOOSER, present=False):
             png = os.path.join(self.shots, f"chooser-{self.LOCALE}.png")
             self.s.save_png(png)
             self.fail(f"the file chooser stayed open (see {png})")
 
+    def chooser_texts(self):
+        """The texts of the file chooser's controls, a list ([] while there is none)."""
+        report = os.path.join(self.s.root, "chooser.txt")
+        r = self.s.run_wine(tool_path("file_fault.exe"), "box", CHOOSER, DIALOG, "Z:" + report.replace("/", "\\"))
+        if r.returncode != 0:
+            return ""
+        with open(report, encoding="utf-8") as f:
+            return f.read().splitlines()
+
     def expect_closed(self):
-        self.assertTrue(self.s.wait_window(DIALOG, present=False, timeout=10), "the dialog stayed open")
-        self.proc.wait(timeout=10)
+        self.assertTrue(self.s.wait_window(DIALOG, present=False), "the dialog stayed open")
+        self.proc.wait(timeout=GUARD)
         self.assertEqual(self.proc.returncode, 0)
 
     def music_file(self, name):

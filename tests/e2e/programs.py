@@ -45,8 +45,11 @@ def problems(build, machine):
         return [f"{listing} is missing (configure the build first)"]
     with open(listing) as f:
         listed = [line.strip() for line in f if line.strip()]
+    named = named_in_tests()
     found = [f"{name}: the end-to-end tests start it, but the build's list does not name it"
-             for name in sorted(named_in_tests() - set(listed))]
+             for name in sorted(named - set(listed))]
+    if not named:
+        found.append("no test tool found in the end-to-end tests (tool_path, install_tool): the search is broken")
     for name in listed:
         path = os.path.join(build, name)
         if not os.path.exists(path):

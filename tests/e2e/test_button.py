@@ -6,6 +6,7 @@ import time
 import unittest
 
 from fluttera_test.pictures import Image, read_picture
+from fluttera_test.session import wait_until
 
 from .shared import session, tool_path
 
@@ -64,16 +65,11 @@ class Gallery:
             os.remove(self.log)
         self.proc = s.start_program(exe, s.windows_path("gallery.log"))
         self.buttons = {}
-        end = time.monotonic() + 30
-        while time.monotonic() < end:
-            lines = self.lines()
-            if "ready" in lines:
-                for line in lines:
-                    f = line.split()
-                    if f[0] == "button":
-                        self.buttons[f[1]] = tuple(int(v) for v in f[2:6])
-                break
-            time.sleep(0.1)
+        if wait_until(lambda: "ready" in self.lines(), proc=self.proc):
+            for line in self.lines():
+                f = line.split()
+                if f[0] == "button":
+                    self.buttons[f[1]] = tuple(int(v) for v in f[2:6])
         if not self.buttons:
             raise AssertionError("the gallery did not start")
 
@@ -103,17 +99,20 @@ class Gallery:
         x, y, w, h = self.buttons[name]
         return x + w + 8, y + h // 2
 
-    def wait_face(self, name, test, timeout):
-        """Seconds from now to the start of the first screenshot whose face passes
-        `test` (the face had changed by then), or None when none did within `timeout`."""
-        start = time.monotonic()
-        while True:
+    def wait_face(self, name, test):
+        """Waits for a screenshot whose face passes `test`. Returns the seconds from now to
+        the start of the last screenshot before it, whose face did not (0 when the first
+        passed): the face certainly changed after that, however slow the screenshots are.
+        None when no face passed."""
+        start, before = time.monotonic(), 0.0
+
+        def passes():
+            nonlocal before
             taken = time.monotonic() - start
-            if taken > timeout:
-                return None
             if test(self.face(name)):
-                return taken
-            time.sleep(0.02)
+                return True
+            before = taken
+        return before if wait_until(passes, step=0.02, proc=self.proc) else None
 
 
 def rim(img, row):
@@ -140,8 +139,14 @@ class ButtonFaces(unittest.TestCase):
         cls.g = Gallery(cls.s)
         # Keep the pointer off every button while the faces are looked at.
         cls.s.move(cls.s.width - 5, cls.s.height - 5)
-        time.sleep(0.5)
-        cls.shot = cls.s.screenshot()
+        shots = [cls.s.screenshot()]
+
+        def settled():  # the faces have followed the pointer: two pictures alike
+            shots.append(cls.s.screenshot())
+            return shots[-1].data == shots[-2].data
+        if not wait_until(settled, proc=cls.g.proc):
+            raise AssertionError("the gallery never stood still")
+        cls.shot = shots[-1]
 
     @classmethod
     def tearDownClass(cls):
@@ -282,39 +287,44 @@ class LiveButton(unittest.TestCase):
         big, small = "Live81x25", "Live29x21"
         # Start on the gallery's background, so Wine sees the pointer arrive.
         s.move(*g.beside(big))
-        self.assertIsNotNone(g.wait_face(big, shows_normal, 1.0), "not Normal at rest")
+        self.assertIsNotNone(g.wait_face(big, shows_normal), "not Normal at rest")
 
         s.move(*g.centre(big))
-        self.assertIsNotNone(g.wait_face(big, shows_highlight, 1.0), "no HighLight under the pointer")
+        self.assertIsNotNone(g.wait_face(big, shows_highlight), "no HighLight under the pointer")
         img = g.face(big)
         self.assertLess(sum(img.pixel(5, 4)), sum(img.pixel(5, img.height - 5)), "gradient not reversed")
 
         # Off onto the form: the watch, every 100 ms, brings Normal back.
         s.move(*g.beside(big))
-        took = g.wait_face(big, shows_normal, 0.5)
-        self.assertIsNotNone(took, "still HighLight half a second after the pointer left")
-        print(f"\n  hover gone in a screenshot begun {took * 1000:.0f} ms after the move")
+        took = g.wait_face(big, shows_normal)
+        self.assertIsNotNone(took, "HighLight stayed after the pointer left")
+        self.assertLess(took, 0.5, "still HighLight half a second after the pointer left")
+        print(f"\n  hover still seen {took * 1000:.0f} ms after the move, gone in the next screenshot")
 
         # A click: exactly one Click, and the button keeps the focus.
         s.move(*g.centre(big))
-        self.assertIsNotNone(g.wait_face(big, shows_highlight, 1.0))
+        self.assertIsNotNone(g.wait_face(big, shows_highlight))
         s.x("xdotool", "click", "1")
-        time.sleep(0.5)
+        self.assertTrue(wait_until(lambda: g.clicks(big) >= 1, proc=g.proc), "no Click")
         self.assertEqual(g.clicks(big), 1)
         self.assertTrue(shows_highlight(g.face(big)), "not HighLightSelect after the click")
         s.move(*g.beside(big))
-        self.assertIsNotNone(g.wait_face(big, shows_selected, 0.5), "focused button not Selected once left")
-        time.sleep(0.3)
+        took = g.wait_face(big, shows_selected)
+        self.assertIsNotNone(took, "focused button not Selected once left")
+        self.assertLess(took, 0.5, "focused button not Selected half a second after the pointer left")
+        time.sleep(0.3)  # a second Click, were there one, would be in the log by now
         self.assertEqual(g.clicks(big), 1)
 
         # The other live button takes the click and the focus; the first goes back to Normal.
         s.move(*g.beside(small))
         time.sleep(0.2)
         s.click(*g.centre(small))
-        time.sleep(0.5)
+        self.assertTrue(wait_until(lambda: g.clicks(small) >= 1, proc=g.proc), "no Click on the other button")
         self.assertEqual(g.clicks(small), 1)
         self.assertEqual(g.clicks(big), 1)
-        self.assertIsNotNone(g.wait_face(big, shows_normal, 0.5), "the first button kept its focus face")
+        took = g.wait_face(big, shows_normal)
+        self.assertIsNotNone(took, "the first button kept its focus face")
+        self.assertLess(took, 0.5, "the first button kept its focus face for half a second")
 
 
 if __name__ == "__main__":

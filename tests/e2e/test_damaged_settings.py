@@ -7,6 +7,8 @@ import subprocess
 import time
 import unittest
 
+from fluttera_test.session import GUARD
+
 from .dialog_driver import CANCEL_BUTTON, CLIENT_H, CLIENT_W, centre
 from .shared import DIALOG, SAVER, session
 
@@ -74,12 +76,10 @@ class DamagedSettings(unittest.TestCase):
         self.assertTrue(self.s.wait_window(DIALOG, present=False), "a dialog is still there")
         p = self.s.start_scr("/s")
         try:
-            self.assertTrue(self.s.wait_window(SAVER), "no saver window")
-            self.assertTrue(self.s.wait_focus(SAVER), "the saver never got the focus")
-            time.sleep(0.3)
-            self.assertIsNone(p.poll(), "the saver ended by itself")
+            self.assertTrue(self.s.wait_window(SAVER, proc=p), "no saver window")
+            self.assertTrue(self.s.wait_focus(SAVER, proc=p), "the saver never got the focus")
             self.s.key("space")
-            self.assertEqual(p.wait(timeout=15), 0)
+            self.assertEqual(p.wait(timeout=GUARD), 0)
         finally:
             if p.poll() is None:
                 p.kill()
@@ -88,13 +88,13 @@ class DamagedSettings(unittest.TestCase):
         self.assertTrue(self.s.wait_window(SAVER, present=False), "a saver is still there")
         p = self.s.start_scr("/c")
         try:
-            self.assertTrue(self.s.wait_window(DIALOG), "no settings dialog")
-            self.assertTrue(self.s.wait_focus(DIALOG), "the dialog never got the focus")
+            self.assertTrue(self.s.wait_window(DIALOG, proc=p), "no settings dialog")
+            self.assertTrue(self.s.wait_focus(DIALOG, proc=p), "the dialog never got the focus")
             # "ｷｬﾝｾﾙ" (Alt+F4 would leave Alt held down in Wine for the next program).
             x, y = self.s.client_origin(self.s.windows(DIALOG)[0], CLIENT_W, CLIENT_H)
             cx, cy = centre(CANCEL_BUTTON)
             self.s.click(x + cx, y + cy)
-            self.assertEqual(p.wait(timeout=15), 0)
+            self.assertEqual(p.wait(timeout=GUARD), 0)
         finally:
             if p.poll() is None:
                 p.kill()

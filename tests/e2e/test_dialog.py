@@ -102,7 +102,7 @@ class DialogCases(DialogDriver):
 
         # "音楽CD" clicked on its caption: its indicator alone turns chosen.
         self.click_panel(OPTION_CAPTION[1])
-        self.assertTrue(wait_until(lambda: self.indicators(self.s.screenshot()) == 1, timeout=5))
+        self.assertTrue(wait_until(lambda: self.indicators(self.s.screenshot()) == 1))
         self.type_track("12")
         before = self.region(self.s.screenshot(), self.panel_box(PETAL_LABEL))
         self.click_bar_right_arrow(2)
@@ -152,7 +152,7 @@ class DialogCases(DialogDriver):
                 self.assertEqual(self.indicators(self.s.screenshot()), 2)
                 self.click_panel(OPTION_CAPTION[0])
                 self.s.click(*self.panel_xy(*centre((*OPTION[1], 12, 12))))
-                self.assertTrue(wait_until(lambda: self.indicators(self.s.screenshot()) == 1, timeout=5))
+                self.assertTrue(wait_until(lambda: self.indicators(self.s.screenshot()) == 1))
                 self.type_track("29")
                 self.click_bar_right_arrow(3)
                 self.choose_file(song.replace("other.wav", "a&b song.mp3"))
@@ -175,10 +175,10 @@ class DialogCases(DialogDriver):
         for presses, expected in ((3, ["設定"]), (1, ["ｷｬﾝｾﾙ"]), (1, ["..."]), (1, []), (1, [])):
             for _ in range(presses):
                 self.s.key_to(self.wid, "Tab")
-            self.assertTrue(wait_until(lambda: focused() == expected, timeout=5), f"{expected}: {focused()}")
+            self.assertTrue(wait_until(lambda: focused() == expected), f"{expected}: {focused()}")
         self.s.key_to(self.wid, "shift+Tab")  # back from the track list to the panel
         self.s.key_to(self.wid, "shift+Tab")
-        self.assertTrue(wait_until(lambda: focused() == ["..."], timeout=5), focused())
+        self.assertTrue(wait_until(lambda: focused() == ["..."]), focused())
 
         # By keys alone: Tab into the track list selects its text; type over it. Tab on to
         # the bar: End takes it to 500, Left one step back.
@@ -215,9 +215,9 @@ class DialogCases(DialogDriver):
                      "option caption": self.panel_xy(60, 40)}
         for name, at in elsewhere.items():
             self.s.move(*at)
-            self.assertTrue(wait_until(lambda: cursor_image(self.s.display) != hand, timeout=5), name)
+            self.assertTrue(wait_until(lambda: cursor_image(self.s.display) != hand), name)
             self.s.move(*on_link)
-            self.assertTrue(wait_until(lambda: cursor_image(self.s.display) == hand, timeout=5),
+            self.assertTrue(wait_until(lambda: cursor_image(self.s.display) == hand),
                             f"no hand over the link (coming from the {name})")
 
     def test_dragging_the_thumb_updates_the_number_live(self):

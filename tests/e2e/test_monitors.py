@@ -8,7 +8,7 @@ import time
 import unittest
 
 from fluttera_test.pictures import is_pink
-from fluttera_test.session import Session, wait_until
+from fluttera_test.session import GUARD, Session, wait_until
 from fluttera_test.xorg import THREE, DummyXorg, windows_places
 
 from . import test_saver
@@ -28,7 +28,7 @@ class SeveralMonitors(unittest.TestCase):
     def setUpClass(cls):
         cls.s = Session(scr_path(), x_server=lambda: DummyXorg(THREE)).start()
         cls.addClassCleanup(cls.s.stop)
-        cls.x = cls.s.xvfb
+        cls.x = cls.s.x_server
         # Red is never above green or blue, so nothing of it looks like a petal; blue grows
         # to the right and green downwards, so a snapshot shifted either way shows.
         cls.picture = os.path.join(cls.s.root, "desktop.png")
@@ -48,7 +48,7 @@ class SeveralMonitors(unittest.TestCase):
     def start(self, petals=100):
         self.s.write_settings(petals=petals, kind=0, repeat=0, music="")
         p = self.s.start_scr("/s")
-        self.assertTrue(self.s.wait_window(SAVER), "no saver window")
+        self.assertTrue(self.s.wait_window(SAVER, proc=p), "no saver window")
         return p
 
     def left_over(self):
@@ -86,17 +86,15 @@ class SeveralMonitors(unittest.TestCase):
         self.assertEqual(primary, [(0, 0, 1920, 1080)])
 
     def test_petals_fall_on_each_monitor_over_its_own_desktop_and_a_key_ends(self):
-        self.s.set_root_picture(self.picture)
-        time.sleep(0.3)
-        base = self.s.screenshot()
+        base = self.s.set_root_picture(self.picture)
         p = self.start()
         # Every petal starts hidden: the first picture is the desktop on every monitor,
         # unshifted, bar the few petals whose hidden fall was already over.
         self.assertLess(len(changed(base, self.s.screenshot())), self.x.width * self.x.height // 100,
                         "the first screenshot is not the desktop")
         pink_seen = {o.name: 0 for o in THREE}
-        for _ in range(5):
-            time.sleep(1.5)
+
+        def petals_on_each():
             shot = self.s.screenshot()
             diff = changed(base, shot)
             for o in THREE:
@@ -107,12 +105,11 @@ class SeveralMonitors(unittest.TestCase):
                 self.assertLessEqual(len(mine) - pink, max(5, pink // 100), f"not petals on {o.name}")
             nowhere = [q for q in diff if not any(inside(o, *q) for o in THREE)]
             self.assertEqual(nowhere[:5], [], "drawn where no monitor is")
-        for name, pink in pink_seen.items():
-            self.assertGreater(pink, 300, f"no petals on {name}: {pink_seen}")
-        self.assertIsNone(p.poll(), "the saver ended by itself")
-        t = time.monotonic()
+            return min(pink_seen.values()) > 300
+        self.assertTrue(wait_until(petals_on_each, step=0.5, proc=p), f"no petals on a monitor: {pink_seen}")
         self.s.key("space")
-        p.wait(timeout=10)
+        t = time.monotonic()
+        p.wait(timeout=GUARD)
         self.assertLess(time.monotonic() - t, 1.0)
         self.assertEqual(p.returncode, 0)
 
@@ -122,17 +119,18 @@ class SeveralMonitors(unittest.TestCase):
                 self.s.kill_wine_programs()
                 self.x.lay_out(before)
                 p = self.start()
-                time.sleep(1.5)
-                self.assertIsNone(p.poll(), "the saver ended before the change")
+                # Drawing: the saver has taken the monitors as they were.
+                first = self.s.screenshot().data
+                self.assertTrue(wait_until(lambda: self.s.screenshot().data != first, proc=p),
+                                "the saver draws nothing")
                 self.x.lay_out(after)
-                self.assertTrue(wait_until(lambda: self.wine_monitors()[0] == sorted(windows_places(after)), 20),
+                self.assertTrue(wait_until(lambda: self.wine_monitors()[0] == sorted(windows_places(after)), proc=p),
                                 "Wine did not see the change")
                 # Wine 8 tells no window of a change made by the X server; Windows would.
                 self.wine_monitors("changed")
-                self.assertTrue(wait_until(lambda: p.poll() is not None, 10), "the saver did not end")
+                self.assertTrue(wait_until(lambda: p.poll() is not None), "the saver did not end")
                 self.assertEqual(p.returncode, 0, "the saver did not end as on a key")
-                time.sleep(1)
-                self.assertEqual(self.left_over(), [])
+                self.assertTrue(wait_until(lambda: not self.left_over()), self.left_over())
 
     def test_the_preview_is_unchanged(self):
         test_saver.Saver.test_preview_lives_in_its_host_and_ends_with_it(self)

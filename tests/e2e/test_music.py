@@ -22,6 +22,7 @@ import unittest
 import wave
 
 from fluttera_test import end_process
+from fluttera_test.session import GUARD
 from .shared import SAVER, session
 
 TONE_HZ = 440
@@ -237,17 +238,17 @@ class MusicBase(unittest.TestCase):
         with open(trace_path, "wb") as trace:
             p = self.s.start_scr("/s", env=env, stderr=trace)
             try:
-                self.assertTrue(self.s.wait_window(SAVER, timeout=30), "no saver window")
-                self.assertTrue(self.s.wait_focus(SAVER), "the saver window never got the focus")
+                self.assertTrue(self.s.wait_window(SAVER, proc=p), "no saver window")
+                self.assertTrue(self.s.wait_focus(SAVER, proc=p), "the saver window never got the focus")
                 shown = time.monotonic()
-                time.sleep(seconds)
+                time.sleep(seconds)  # the music's own time
                 for k in keys:
                     self.s.key(k)
                     time.sleep(0.4)
                 if before_exit:
                     before_exit()
                 self.s.key("space")
-                p.wait(timeout=15)
+                p.wait(timeout=GUARD)
                 self.assertEqual(p.returncode, 0)
             finally:
                 if p.poll() is None:

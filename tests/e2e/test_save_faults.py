@@ -15,7 +15,6 @@ import os
 import shutil
 import subprocess
 import tempfile
-import time
 import unittest
 
 from fluttera_test.session import wait_until
@@ -75,10 +74,7 @@ class SaveFaults(DialogDriver, unittest.TestCase):
         report = os.path.join(self.reports, "held")
         holder = self.s.start_wine(tool_path("file_fault.exe"), "hold", self.win_path(folder, "Fluttera.ini"),
                                    "Z:" + report.replace("/", "\\"))
-        self.assertTrue(wait_until(lambda: os.path.exists(report), timeout=30), "the holder never started")
-        time.sleep(0.2)
-        with open(report) as f:
-            self.assertEqual(f.read(), "held")
+        self.assertEqual(wait_until(lambda: _read(report), proc=holder), "held", "the holder did not hold the file")
 
         def undo():
             os.remove(report)
@@ -109,7 +105,7 @@ class SaveFaults(DialogDriver, unittest.TestCase):
     def open_dialog_in(self, folder):
         self.s.move(5, 5)
         self.proc = self.s.start_wine(self.win_path(folder, "Fluttera.scr"), "/c", env={"LC_ALL": LOCALES["ja"]})
-        self.assertTrue(self.s.wait_window(DIALOG), "no settings dialog")
+        self.assertTrue(self.s.wait_window(DIALOG, proc=self.proc), "no settings dialog")
         self.wid = self.s.windows(DIALOG)[0]
         self.assertTrue(wait_until(self.placed_and_painted), "the dialog was never painted")
 
@@ -136,7 +132,7 @@ class SaveFaults(DialogDriver, unittest.TestCase):
         self.click_bar_right_arrow()
         self.assertTrue(self.changed(self.panel_box(PETAL_LABEL), label), "the petal number did not follow")
         self.click_form(SET_BUTTON)
-        text = wait_until(self.message_box, timeout=20)
+        text = wait_until(self.message_box)
         self.assertTrue(text, "no message box")
         return text
 
@@ -144,8 +140,8 @@ class SaveFaults(DialogDriver, unittest.TestCase):
         boxes = self.s.windows(BOX)
         self.assertTrue(boxes, "the message box has no window")
         self.s.key_to(boxes[0], "Return")
-        self.assertTrue(wait_until(lambda: self.message_box() is None, timeout=10), "the box stayed")
-        time.sleep(0.5)
+        self.assertTrue(wait_until(lambda: self.message_box() is None), "the box stayed")
+        self.assertTrue(self.s.wait_focus(DIALOG, proc=self.proc), "the dialog did not get the focus back")
 
     def attributes(self, folder):
         """What Wine's attrib says of the settings file: its attribute letters."""
@@ -210,6 +206,14 @@ class SaveFaults(DialogDriver, unittest.TestCase):
                 self.expect_closed()
                 program_files = [n for n in before[0] if n != "filler"]  # the full disk's filler is gone
                 self.assertEqual(self.state(folder), (program_files, SAVED))
+
+
+def _read(path):
+    try:
+        with open(path) as f:
+            return f.read()
+    except FileNotFoundError:
+        return None
 
 
 def _quietly(undo):

@@ -2,8 +2,9 @@
 as large as at 96 dpi, in the screen's real pixels. (Several monitors: test_monitors.)"""
 import os
 import tempfile
-import time
 import unittest
+
+from fluttera_test.session import GUARD, wait_until
 
 from .shared import SAVER, session
 from .test_saver import changed, desktop_picture, groups
@@ -38,27 +39,26 @@ class HighDpi(unittest.TestCase):
         self.s.run_wine("reg", "delete", DESKTOP_KEY, "/v", "LogPixels", "/f")
         self.s.kill_wine_programs()
 
-    def sizes_at(self, dpi, wanted=40, timeout=40):
+    def sizes_at(self, dpi, wanted=40):
         """Sizes of at least `wanted` petals seen by the saver running at that dpi."""
         self.s.kill_wine_programs()
         r = self.s.run_wine("reg", "add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
         self.assertEqual(r.returncode, 0, r.stderr)
         self.s.kill_wine_programs()
-        self.s.set_root_picture(self.picture)
-        time.sleep(0.3)
-        base = self.s.screenshot()
+        base = self.s.set_root_picture(self.picture)
         self.s.write_settings(petals=30, kind=0, repeat=0, music="")
         p = self.s.start_scr("/s")
-        self.assertTrue(self.s.wait_window(SAVER), "no saver window")
-        sizes, end = [], time.monotonic() + timeout
-        while len(sizes) < wanted and time.monotonic() < end:
-            time.sleep(0.5)
-            sizes += petal_sizes(changed(base, self.s.screenshot()))
+        self.assertTrue(self.s.wait_window(SAVER, proc=p), "no saver window")
+        sizes = []
+
+        def enough():
+            sizes.extend(petal_sizes(changed(base, self.s.screenshot())))
+            return len(sizes) >= wanted
+        seen = wait_until(enough, timeout=2 * GUARD, step=0.5, proc=p)
         self.s.save_png(os.path.join(self.s.root, f"saver-{dpi}dpi.png"))
-        self.assertIsNone(p.poll(), "the saver ended by itself")
         self.s.key("space")
-        p.wait(timeout=10)
-        self.assertGreaterEqual(len(sizes), wanted, f"too few petals seen at {dpi} dpi")
+        p.wait(timeout=GUARD)
+        self.assertTrue(seen, f"too few petals seen at {dpi} dpi: {len(sizes)}")
         return sizes
 
     def test_petals_are_twice_as_large_at_192_dpi(self):

@@ -1,6 +1,7 @@
-"""What the Windows and X11 tests and the benchmarks share: an Xvfb server of their own
-(xvfb), the Wine that scripts/wine-env.sh chooses (wine), the real saver under both
-(session), pictures and petal pixels (pictures) and the windows' captions (captions).
+"""What the Windows and X11 tests and the benchmarks share: an X server of their own, Xvfb
+(xvfb) or Xorg's dummy driver for several monitors (xorg), the Wine that scripts/wine-env.sh
+chooses (wine), the real saver on such a server under that Wine (session), pictures and
+petal pixels (pictures), the windows' captions (captions) and the count of a run (counting).
 
 Import it with the tests folder on the path: the suites run as `python3 -m` from tests/,
 the scripts outside it set PYTHONPATH=tests or add that folder themselves."""

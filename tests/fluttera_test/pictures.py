@@ -53,15 +53,45 @@ class Image:
         return b"".join(rows)
 
 
-def read_picture(path):
-    """Any picture file ImageMagick reads (BMP, PNG...), as an Image."""
-    out = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True, capture_output=True).stdout
+def known_points(areas):
+    """Where a picture is checked: the middle and four inner corners of each area (left,
+    top, width, height), say each monitor."""
+    return [(x + dx * (w - 1) // 4, y + dy * (h - 1) // 4) for x, y, w, h in areas
+            for dx, dy in ((2, 2), (1, 1), (3, 1), (1, 3), (3, 3))]
+
+
+def differences(shot, picture, points, off=3):
+    """The points at which the screenshot does not show the picture, each channel within
+    `off` (ImageMagick's display rounds a level or two otherwise than convert):
+    [(point, shown, wanted)]."""
+    return [(p, shot.pixel(*p), picture.pixel(*p)) for p in points
+            if any(abs(a - b) > off for a, b in zip(shot.pixel(*p), picture.pixel(*p)))]
+
+
+def read_picture(path, size=None):
+    """Any picture file ImageMagick reads (BMP, PNG...), as an Image; stretched to size
+    (width, height) when given."""
+    stretch = ["-resize", "{}x{}!".format(*size)] if size else []
+    out = subprocess.run(["convert", path, *stretch, "-depth", "8", "ppm:-"], check=True, capture_output=True).stdout
     return Image.parse_ppm(out)
 
 
 def is_pink(r, g, b):
     """A petal's colour: red clearly above green, and not below blue."""
     return r > g + 25 and r >= b
+
+
+def pink_pixels(image):
+    """How many pixels of the picture have a petal's colour."""
+    d = image.data
+    return sum(1 for i in range(0, len(d), 3) if is_pink(d[i], d[i + 1], d[i + 2]))
+
+
+def petal_band(width):
+    """The columns petals can ever be drawn in on a screen (or monitor) of that width:
+    (first, past the last). The drift's centre lies between 3/8 and about 17/24 of the
+    width, the drift reaches 275 pixels either side, and a sprite is 16 pixels wide."""
+    return int(width * 3 / 8) - 275 - 2, int(width * 3 / 8 + width / 3) + 275 + 16 + 2
 
 
 def pink_changes(base, shot):

@@ -1,40 +1,46 @@
-"""The real Fluttera.scr under an Xvfb server and a Wine folder of its own, driven from
-outside as a person would: a known picture on the X root window, the saver started with
-its switches, keys and clicks sent with xdotool, windows listed by caption, screenshots
-taken and the settings file's bytes read. The end-to-end tests and the benchmarks use it."""
+"""The real Fluttera.scr on an X server (Xvfb, or the dummy Xorg for several monitors) and
+a Wine folder of its own, driven from outside as a person would: a known picture on the X
+root window, the saver started with its switches, keys and clicks sent with xdotool,
+windows listed by caption, screenshots taken and the settings file's bytes read. The
+end-to-end tests and the benchmarks use it."""
 import os
 import shutil
 import subprocess
 import tempfile
 import time
 
-from .pictures import Image
+from .pictures import Image, differences, known_points, read_picture
 from .wine import choose, make_prefix
 from .wine import environment as wine_env
 from .xvfb import Xvfb
 
+# The one guard of every wait for a state: generous, since a loaded machine may take long to
+# get there; a wait that is met ends at once.
+GUARD = 60.0
+
 
 class Session:
-    """Xvfb plus a Wine folder of the chosen Wine (wine.choose()), with the program copied
-    into its own folder."""
+    """An X server of its own (x_server: Xvfb or the dummy Xorg) plus a Wine folder of the
+    chosen Wine (wine.choose()), with the program copied into its own folder."""
 
     def __init__(self, scr, width=1280, height=800, workdir=None, wine=None, x_server=None):
         """x_server: makes the X server (default: an Xvfb of width x height), for example
         lambda: xorg.DummyXorg() for several monitors."""
         self.scr_source = os.path.abspath(scr)
         self.width, self.height = width, height
-        self.x_server = x_server or (lambda: Xvfb(self.width, self.height))
+        self._new_x_server = x_server or (lambda: Xvfb(self.width, self.height))
         self.root = workdir or tempfile.mkdtemp(prefix="fluttera-e2e-")
         self.wine = wine or choose()
         self.display = None
-        self.xvfb = None
+        self.x_server = None
         self.env = dict(os.environ)
+        self._keeper = None
 
     # -- life cycle ------------------------------------------------------------
     def start(self):
-        self.xvfb = self.x_server()
-        self.display = self.xvfb.display
-        self.width, self.height = self.xvfb.width, self.xvfb.height
+        self.x_server = self._new_x_server()
+        self.display = self.x_server.display
+        self.width, self.height = self.x_server.width, self.x_server.height
         self.env = wine_env(os.path.join(self.root, "prefix"), self.display, self.wine)
         make_prefix(self.wine, self.env, unmanaged=True)
         self.program_dir = os.path.join(self.env["WINEPREFIX"], "drive_c", "Fluttera")
@@ -48,8 +54,8 @@ class Session:
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         except Exception:
             pass
-        if self.xvfb:
-            self.xvfb.stop()
+        if self.x_server:
+            self.x_server.stop()
         shutil.rmtree(self.root, ignore_errors=True)
 
     def kill_wine_programs(self):
@@ -61,9 +67,14 @@ class Session:
 
     def start_desktop(self):
         """Starts Wine's desktop and keeps it: it paints the X root black when it starts, so
-        a root picture must be put there after it."""
+        a root picture must be put there after it, and again about a second after the last
+        Wine program ended: a program that waits (cmd, reading a pipe no one writes to) runs
+        until kill_wine_programs."""
         subprocess.run([self.wine.server, "-p"], env=self.env, timeout=30,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if self._keeper is None or self._keeper.poll() is not None:
+            self._keeper = subprocess.Popen([self.wine.loader, "cmd"], env=self.env, stdin=subprocess.PIPE,
+                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.run_scr("/a", timeout=120)
 
     # -- the program -------------------------------------------------------------
@@ -163,10 +174,24 @@ class Session:
     def x(self, *args, check=False):
         return subprocess.run(list(args), env=self.env, capture_output=True, text=True, check=check)
 
-    def set_root_picture(self, path):
+    def set_root_picture(self, path, timeout=GUARD):
+        """Puts the picture (of the screen's size) on the root and returns the first
+        screenshot that shows it at known points of every monitor."""
         self.start_desktop()
+        picture = read_picture(path, (self.width, self.height))
+        monitors = [(o.x, o.y, o.width, o.height) for o in getattr(self.x_server, "outputs", ())]
+        points = known_points(monitors or [(0, 0, self.width, self.height)])
         # display returns 1 after setting the root picture; what counts is the screen.
         self.x("display", "-window", "root", "-resize", f"{self.width}x{self.height}!", path)
+
+        def shown():
+            shot = self.screenshot()
+            return shot if not differences(shot, picture, points) else None
+        shot = wait_until(shown, timeout, 0.2)
+        if not shot:
+            wrong = differences(self.screenshot(), picture, points)
+            raise AssertionError(f"the desktop picture is not on the root ((point, shown, wanted): {wrong[:3]})")
+        return shot
 
     def windows(self, caption, visible=False):
         """X windows of that caption; with visible, only those shown (mapped)."""
@@ -174,27 +199,20 @@ class Session:
         r = self.x("xdotool", "search", *shown, "--name", f"^{caption}$")
         return [int(w) for w in r.stdout.split()]
 
-    def wait_window(self, caption, present=True, timeout=20.0):
+    def wait_window(self, caption, present=True, timeout=GUARD, proc=None):
         """Waits until a window of that caption is shown (present), or until none exists at
         all. Wine makes the X window when the program creates it, before it is shown: keys
-        sent then are lost."""
-        end = time.monotonic() + timeout
-        while time.monotonic() < end:
-            if bool(self.windows(caption, visible=present)) == present:
-                return True
-            time.sleep(0.1)
-        return False
+        sent then are lost. Fails at once when `proc`, the program to show it, has ended."""
+        return bool(wait_until(lambda: bool(self.windows(caption, visible=present)) == present, timeout,
+                               proc=proc if present else None))
 
-    def wait_focus(self, caption, timeout=10.0):
+    def wait_focus(self, caption, timeout=GUARD, proc=None):
         """Waits until the window with this caption has the X input focus. A window is
         mapped before it is focused, and a key sent in between goes elsewhere."""
-        end = time.monotonic() + timeout
-        while time.monotonic() < end:
+        def focused():
             focus = self.x("xdotool", "getwindowfocus").stdout.strip()
-            if focus.isdigit() and int(focus) in self.windows(caption):
-                return True
-            time.sleep(0.05)
-        return False
+            return focus.isdigit() and int(focus) in self.windows(caption)
+        return bool(wait_until(focused, timeout, 0.05, proc))
 
     def window_geometry(self, wid):
         r = self.x("xdotool", "getwindowgeometry", "--shell", str(wid))
@@ -242,11 +260,17 @@ class Session:
         self.x("xdotool", "mouseup", str(button))
 
 
-def wait_until(predicate, timeout=10.0, step=0.1):
-    """Polls until predicate() is true; returns its last value."""
+def wait_until(predicate, timeout=GUARD, step=0.1, proc=None):
+    """Polls until predicate() is true; returns its last value. With proc (a process the
+    state depends on), fails at once, with its exit status, when that process has ended."""
     end = time.monotonic() + timeout
     value = predicate()
     while not value and time.monotonic() < end:
+        if proc is not None and proc.poll() is not None:
+            value = predicate()
+            if value:
+                break
+            raise AssertionError(f"the program ended (status {proc.returncode}) before the state waited for")
         time.sleep(step)
         value = predicate()
     return value

@@ -18,12 +18,14 @@ the Wine programs; overrides: WINEDLLOVERRIDES for tests; said: one line saying 
 @functools.lru_cache(maxsize=None)
 def _ask(arch, wine32):
     pick = f"fluttera_wine_for {arch}" if arch else "fluttera_choose_wine"
-    out = subprocess.run(
+    r = subprocess.run(
         ["bash", "-c", f'. scripts/wine-env.sh && {pick} && printf "%s\\n" "$FLUTTERA_PRESET" '
                        f'"$FLUTTERA_WINE" "$FLUTTERA_WINESERVER" "$FLUTTERA_WINEDLLOVERRIDES" '
                        f'"$(fluttera_wine_said)"'],
-        cwd=ROOT, capture_output=True, text=True, check=True).stdout.splitlines()
-    return Wine(*out[:5])
+        cwd=ROOT, capture_output=True, text=True)
+    if r.returncode != 0:
+        raise RuntimeError(f"scripts/wine-env.sh chose no Wine: {r.stderr.strip()}")
+    return Wine(*r.stdout.splitlines()[:5])
 
 
 def choose(arch=None):

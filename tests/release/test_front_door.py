@@ -7,7 +7,7 @@ import subprocess
 import tempfile
 import unittest
 
-from fluttera_test.pictures import read_picture
+from fluttera_test.pictures import pink_pixels, read_picture
 
 from .winebox import ROOT, machine_arch, sh
 
@@ -47,6 +47,31 @@ class WineChoice(unittest.TestCase):
             with self.subTest(**env):
                 self.assertEqual(choice(**env), expected)
 
+    def test_only_the_kernels_refusal_of_the_format_takes_the_64_bit_path(self):
+        # The script in a tree of its own, whose build folder holds its probe.
+        tree = tempfile.mkdtemp(prefix="fluttera-kernel-")
+        self.addCleanup(shutil.rmtree, tree, True)
+        os.makedirs(os.path.join(tree, "scripts"))
+        os.makedirs(os.path.join(tree, "build"))
+        with open(os.path.join(ROOT, "scripts", "wine-env.sh")) as f:
+            script = f.read()
+        arm = script.replace(r"\x02\0\x03\0", r"\x02\0\x28\0")  # a probe for another machine
+        self.assertNotEqual(arm, script)
+        for name, text, noexec, said in (("a format the kernel refuses", arm, False, "win64"),
+                                         ("a build folder mounted noexec", script, True, "Permission denied")):
+            with self.subTest(name):
+                with open(os.path.join(tree, "scripts", "wine-env.sh"), "w") as f:
+                    f.write(text)
+                if noexec:
+                    subprocess.run(["mount", "-t", "tmpfs", "-o", "noexec,size=1m", "tmpfs",
+                                    os.path.join(tree, "build")], check=True)
+                    self.addCleanup(subprocess.run, ["umount", os.path.join(tree, "build")])
+                env = {k: v for k, v in os.environ.items() if k != "FLUTTERA_ARCH"}
+                r = subprocess.run(["bash", "-c", f". {tree}/scripts/wine-env.sh && fluttera_choose_wine "
+                                    '&& echo "$FLUTTERA_PRESET"'], env=env, capture_output=True, text=True)
+                self.assertIn(said, r.stderr if noexec else r.stdout)
+                self.assertEqual(r.returncode != 0, noexec, r.stderr)
+
 
 class RunCommand(unittest.TestCase):
     @classmethod
@@ -79,17 +104,11 @@ class RunCommand(unittest.TestCase):
         m = re.search(r"^Screenshot of the running program: (.+)$", r.stdout, re.M)
         self.assertIsNotNone(m, r.stdout)
         shot = read_picture(m.group(1))
-        width, data = shot.width, shot.data
-
-        def pixel(x, y):
-            i = (y * width + x) * 3
-            return tuple(data[i:i + 3])
         # The desktop picture is there (its blue corner, not Wine's black)...
-        r0, g0, b0 = pixel(5, 5)
-        self.assertTrue(b0 > 120 and b0 > r0 + 40, f"no desktop picture under the saver: {pixel(5, 5)}")
+        r0, g0, b0 = shot.pixel(5, 5)
+        self.assertTrue(b0 > 120 and b0 > r0 + 40, f"no desktop picture under the saver: {shot.pixel(5, 5)}")
         # ...and pink petals over it (the picture itself has no pink).
-        pink = sum(1 for i in range(0, len(data), 3)
-                   if data[i] > data[i + 1] + 25 and data[i] >= data[i + 2])
+        pink = pink_pixels(shot)
         print(f"  pink pixels on the screenshot: {pink}")
         self.assertGreater(pink, 200)
 

@@ -2,8 +2,10 @@
 // display goes off, dims or comes back: WM_POWERBROADCAST / PBT_POWERSETTINGCHANGE with the
 // setting written into the window's process (the message's parameter is not copied across).
 //   display_power.exe CAPTION STATE     (STATE: 0 off, 1 on, 2 dimmed)
+// Prints the window's handle (hexadecimal) first, so a test can match it in a trace.
 #include <windows.h>
 
+#include <cstdio>
 #include <cwchar>
 
 int wmain(int argc, wchar_t** argv) {
@@ -13,6 +15,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     HWND window = FindWindowW(nullptr, argv[1]);
     if (!window) return 3;
+    printf("%lx\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)));
+    fflush(stdout);
     union {
         POWERBROADCAST_SETTING setting;
         unsigned char bytes[sizeof(POWERBROADCAST_SETTING) + sizeof(DWORD)];

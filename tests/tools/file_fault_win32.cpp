@@ -4,10 +4,11 @@
 //                                 REPORT and keeps the file until REPORT is deleted.
 //   file_fault box CAPTION OWNER REPORT
 //                                 finds a message box (class #32770) with that caption whose
-//                                 owner window has the caption OWNER, and writes the texts of
-//                                 its controls, one a line, in UTF-8, to REPORT; exit status 3
-//                                 when there is none, 0 when the report is written, and any
-//                                 other status when this tool itself failed.
+//                                 owner window has the caption OWNER (a file chooser too), and
+//                                 writes the texts of its controls, one a line, in UTF-8, to
+//                                 REPORT; exit status 3 when there is none, 0 when the report
+//                                 is written, and any other status when this tool itself
+//                                 failed.
 #include <windows.h>
 
 #include <cstdio>
@@ -66,9 +67,15 @@ BOOL CALLBACK FindBox(HWND w, LPARAM lp) {
     return TRUE;
 }
 
+// A control's text as the control itself holds it (an edit's typed text too), which
+// GetWindowText does not ask another process's window for.
 BOOL CALLBACK AddText(HWND w, LPARAM lp) {
     auto* texts = reinterpret_cast<std::wstring*>(lp);
-    *texts += TextOf(w) + L"\n";
+    wchar_t text[1024] = L"";
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied))
+        copied = 0;
+    *texts += std::wstring(text, copied) + L"\n";
     return TRUE;
 }
 

@@ -15,8 +15,8 @@ import time
 import unittest
 
 from fluttera_test import counting
-from fluttera_test.pictures import Image
-from fluttera_test.session import wait_until
+from fluttera_test.pictures import Image, differences, is_pink, known_points, petal_band, read_picture
+from fluttera_test.session import GUARD, wait_until
 from fluttera_test.xorg import THREE, DummyXorg
 from fluttera_test.xvfb import Xvfb
 
@@ -46,11 +46,9 @@ def shot(display=None):
 
 def petals(before, after, area=None):
     """Within area (left, top, width, height; default all) of two screenshots: (changed
-    pixels, pink ones among them, changed pixels outside the band petals can ever be in:
-    the drift's centre lies between 3/8 and about 17/24 of the width, the drift reaches 275
-    pixels either side, and a sprite is 16 pixels wide)."""
+    pixels, pink ones among them, changed pixels outside the band petals can ever be in)."""
     left, top, width, height = area or (0, 0, before.width, before.height)
-    band_left, band_right = int(width * 3 / 8) - 275 - 2, int(width * 3 / 8 + width / 3) + 275 + 16 + 2
+    band_left, band_right = petal_band(width)
     changed = pink = outside = 0
     for y in range(top, top + height):
         row_a, row_b = before.region(left, y, left + width, y + 1), after.region(left, y, left + width, y + 1)
@@ -60,23 +58,22 @@ def petals(before, after, area=None):
             i = xx * 3
             if row_a[i:i + 3] != row_b[i:i + 3]:
                 changed += 1
-                r, g, b = row_b[i:i + 3]
-                pink += r > g + 25 and r >= b
+                pink += is_pink(*row_b[i:i + 3])
                 outside += xx < band_left or xx >= band_right
     return changed, pink, outside
 
 
-def wait_for_petals(test, desktop=None, areas=(None,), display=None, timeout=8.0):
+def wait_for_petals(test, desktop=None, areas=(None,), display=None, proc=None):
     """Screenshots until pink petals show in every area (a window's place on the screen,
     default all); then nothing may have changed outside the band in any of them (the
-    backdrop is that part of the desktop picture)."""
-    end, seen = time.monotonic() + timeout, []
-    while time.monotonic() < end:
-        time.sleep(1)
+    backdrop is that part of the desktop picture). Fails at once when `proc` has ended."""
+    seen = []
+
+    def shown():
         now = shot(display)
-        seen = [petals(desktop or base, now, a) for a in areas]
-        if all(s[1] >= 150 for s in seen):
-            break
+        seen[:] = [petals(desktop or base, now, a) for a in areas]
+        return all(s[1] >= 150 for s in seen)
+    wait_until(shown, GUARD, 0.2, proc)
     for area, (changed, pink, outside) in zip(areas, seen):
         test.assertGreaterEqual(pink, 150, f"no petals showed in {area}: {seen}")
         test.assertEqual(outside, 0, f"something changed outside the band petals fall in, in {area}")
@@ -108,10 +105,22 @@ def setUpModule():
 
 def set_desktop():
     """The desktop picture on the root, painted anew over whatever a hack left there."""
-    x("display", "-window", "root", os.path.join(tmp, "desktop.png"))
-    picture = shot()
-    assert picture.pixel(100, 100) == (0xf4, 0xf4, 0xf4), "no desktop picture on the root"
-    return picture
+    return show_on_root(os.path.join(tmp, "desktop.png"), [(0, 0, WIDTH, HEIGHT)])
+
+
+def show_on_root(path, areas, display=None):
+    """Puts the picture on the root; returns the first screenshot that shows it at known
+    points of every area (each monitor)."""
+    display = display or env["DISPLAY"]
+    subprocess.run(["display", "-window", "root", path], env=dict(env, DISPLAY=display))
+    picture, points = read_picture(path), known_points(areas)
+
+    def shown():
+        now = shot(display)
+        return None if differences(now, picture, points) else now
+    now = wait_until(shown, step=0.2)
+    assert now, f"the desktop picture is not on the root: {differences(shot(display), picture, points)[:3]}"
+    return now
 
 
 def tearDownModule():
@@ -168,10 +177,10 @@ class Hack(unittest.TestCase):
                 xlib.XSync(dpy, 0)
                 p = self.start("--window-id", hex(win)) if handed == "by --window-id" else \
                     self.start(XSCREENSAVER_WINDOW=hex(win))
-                wait_for_petals(self)
+                wait_for_petals(self, proc=p)
                 xlib.XDestroyWindow(dpy, win)
                 xlib.XSync(dpy, 0)
-                self.assertTrue(ended(p, 3), "still running after its window was destroyed")
+                self.assertTrue(ended(p, GUARD), "still running after its window was destroyed")
                 self.assertEqual(p.returncode, 0, p.stderr.read())
 
     def test_its_own_window_resized_under_it_then_q_ends_it(self):
@@ -189,10 +198,10 @@ class Hack(unittest.TestCase):
 
     def test_root_petals_then_sigterm_ends_at_once(self):
         p = self.start("--root")
-        wait_for_petals(self)
+        wait_for_petals(self, proc=p)
         t = time.monotonic()
         p.send_signal(signal.SIGTERM)
-        self.assertTrue(ended(p, 2), "SIGTERM did not end it")
+        self.assertTrue(ended(p, GUARD), "SIGTERM did not end it")
         self.assertLess(time.monotonic() - t, 0.5)
         self.assertEqual(p.returncode, 0, p.stderr.read())
 
@@ -268,7 +277,7 @@ class XScreenSaverUser(unittest.TestCase):
         return hack_pids(self.user, self.hack)
 
     def command(self, what):
-        return subprocess.run(self.as_user("xscreensaver-command", what), capture_output=True, text=True, timeout=20)
+        return subprocess.run(self.as_user("xscreensaver-command", what), capture_output=True, text=True, timeout=GUARD)
 
     def activate(self):
         daemon = subprocess.Popen(self.as_user("xscreensaver", "-no-splash"), stdout=subprocess.DEVNULL,
@@ -282,17 +291,14 @@ class XScreenSaverUser(unittest.TestCase):
             for pid in self.hack_pids():  # what a failed test left
                 os.kill(int(pid), signal.SIGKILL)
         self.addCleanup(stop_daemon)
-        for _ in range(50):  # the daemon answers once it is up
-            if self.command("-version").returncode == 0:
-                break
-            time.sleep(0.2)
+        # The daemon answers once it is up.
+        self.assertTrue(wait_until(lambda: self.command("-version").returncode == 0, step=0.2, proc=daemon),
+                        "the daemon never answered")
         self.assertEqual(self.command("-activate").returncode, 0)
 
     def deactivate_ends_every_hack(self):
         self.assertEqual(self.command("-deactivate").returncode, 0)
-        end = time.monotonic() + 5
-        while self.hack_pids() and time.monotonic() < end:
-            time.sleep(0.1)
+        wait_until(lambda: not self.hack_pids())
         self.assertEqual(self.hack_pids(), [], "a hack outlived -deactivate")
 
 
@@ -323,8 +329,7 @@ class OnThreeMonitors(XScreenSaverUser):
         x("convert", "-size", f"{xorg.width}x{xorg.height}", "xc:", "-sparse-color", "Bilinear",
           f"0,0 #1f3c6e {xorg.width - 1},0 #5a9a3c 0,{xorg.height - 1} #3c5a8a "
           f"{xorg.width - 1},{xorg.height - 1} #1f6e6e", picture, check=True)
-        subprocess.run(["display", "-window", "root", picture], env=dict(env, DISPLAY=self.display))
-        self.desktop = shot(self.display)
+        self.desktop = show_on_root(picture, [(o.x, o.y, o.width, o.height) for o in THREE], self.display)
         super().setUp()
 
     def window_place(self, pid):
@@ -338,9 +343,7 @@ class OnThreeMonitors(XScreenSaverUser):
 
     def test_one_hack_per_monitor_over_its_part_of_the_desktop(self):
         self.activate()
-        end = time.monotonic() + 8
-        while len(self.hack_pids()) < len(THREE) and time.monotonic() < end:
-            time.sleep(0.2)
+        wait_until(lambda: len(self.hack_pids()) >= len(THREE), step=0.2)
         monitors = [(o.x, o.y, o.width, o.height) for o in THREE]
         self.assertEqual(sorted(self.window_place(p) for p in self.hack_pids()), sorted(monitors))
         wait_for_petals(self, self.desktop, monitors, self.display)
@@ -385,7 +388,7 @@ class UnderMate(unittest.TestCase):
         session = dict(DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip(), XDG_CURRENT_DESKTOP="MATE")
 
         def user(*args):
-            return subprocess.run(as_user(self.user, *args, **session), capture_output=True, text=True, timeout=20)
+            return subprocess.run(as_user(self.user, *args, **session), capture_output=True, text=True, timeout=GUARD)
         for key, value in (("themes", "['screensavers-fluttera']"), ("mode", "single"), ("lock-enabled", "false")):
             self.assertEqual(user("gsettings", "set", "org.mate.screensaver", key, value).returncode, 0, key)
         log = open(os.path.join(tmp, "mate-screensaver.log"), "w+")
@@ -396,16 +399,16 @@ class UnderMate(unittest.TestCase):
                                  stdout=log, stderr=subprocess.STDOUT)
         self.addCleanup(lambda: (user("mate-screensaver-command", "--exit"), ended(saver, 10) or saver.kill(),
                                  saver.wait(), log.close()))
-        wait_until(lambda: user("mate-screensaver-command", "--query").returncode == 0)  # once on the bus
+        wait_until(lambda: user("mate-screensaver-command", "--query").returncode == 0, proc=saver)  # once on the bus
         self.assertEqual(user("mate-screensaver-command", "--activate").returncode, 0)
         log.seek(0)
         self.assertTrue(wait_until(lambda: hack_pids(self.user, self.PROGRAM)),
                         "the hack is not running: " + "".join(l for l in log if "command for job" in l))
         wait_for_petals(self, desktop=self.background)
         self.assertEqual(shot().pixel(100, 600), (0x20, 0xd0, 0xf0), "the backdrop is not the background")
-        t = time.monotonic()
         self.assertEqual(user("mate-screensaver-command", "--deactivate").returncode, 0)
-        wait_until(lambda: not hack_pids(self.user, self.PROGRAM), timeout=5, step=0.05)
+        t = time.monotonic()  # the request is with the saver
+        wait_until(lambda: not hack_pids(self.user, self.PROGRAM), step=0.05)
         took = time.monotonic() - t
         print(f"(the hack ended {took:.2f} s after --deactivate)", end=" ", file=sys.stderr)
         self.assertEqual(hack_pids(self.user, self.PROGRAM), [], "the hack outlived --deactivate")
