@@ -107,10 +107,10 @@ if want analyze; then
 fi
 
 # The unit tests run in the sanitized build (below); the optimized one makes what is
-# measured and what is shipped: the hack and the benchmarks.
+# measured and what is shipped: the hack, its list command and the benchmarks.
 if want x11 bench; then
   log "Native build: the hack and the benchmarks"
-  build native native fluttera fluttera_bench
+  build native native fluttera fluttera-xscreensaver fluttera_bench
 fi
 # The unit tests and the hack under AddressSanitizer and UndefinedBehaviorSanitizer: a
 # report ends the program with an error, and its test fails with the report in the log.

@@ -13,7 +13,7 @@ import time
 import unittest
 
 from fluttera_test import counting
-from fluttera_test.session import wait_until
+from fluttera_test.session import GUARD, wait_until
 
 from .test_hack import HACK, XScreenSaverUser, as_user, ended, petals, setUpModule, shot, tearDownModule  # noqa: F401
 
@@ -75,15 +75,17 @@ class ListedByTheCommand(XScreenSaverUser):
         env = dict(os.environ, DISPLAY=self.display)
         found = lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^XScreenSaver"],
                                        env=env, capture_output=True).returncode == 0
-        self.assertTrue(wait_until(found, timeout=20), "xscreensaver-settings showed no window")
-        time.sleep(1)
-        subprocess.run(["xdotool", "mousemove", "269", "594", "click", "1"], env=env, check=True)
-        self.assertTrue(wait_until(lambda: os.path.exists(self.file), timeout=10),
-                        "xscreensaver-settings wrote no ~/.xscreensaver")
-        time.sleep(0.5)
+        self.assertTrue(wait_until(found, proc=p), "xscreensaver-settings showed no window")
+        # Clicked again until it writes, as a person whose first click came too early would.
+        written = lambda: "\ntimeout:\t0:1" in (self.read() or "")
+        for _ in range(int(GUARD // 10)):
+            subprocess.run(["xdotool", "mousemove", "269", "594", "click", "1"], env=env, check=True)
+            if wait_until(written, timeout=10, proc=p):
+                break
+        self.assertTrue(written(), "xscreensaver-settings wrote no ~/.xscreensaver")
         p.kill()
         text = self.read()
-        self.assertIn("\ntimeout:\t0:11:00\n", text)
+        self.assertRegex(text, "\ntimeout:\t0:1[1-9]:00\n")
         text = text.replace("\nmode:\t\trandom\n", "\nmode:\t\tone\n").replace("\nselected:\t-1\n", "\nselected:\t3\n")
         with open(self.file, "w") as f:
             f.write(text)
@@ -138,11 +140,19 @@ class ListedByTheCommand(XScreenSaverUser):
                 self.assertEqual(r.returncode, 0, r.stderr)
                 self.assertTrue(wait_until(self.hack_pids, timeout=15), "the daemon did not run fluttera")
                 for pid in self.hack_pids():
-                    self.assertTrue(os.path.samefile(f"/proc/{pid}/exe", self.hack), "another fluttera ran")
-                time.sleep(4)  # the fade in front of the hack
-                first = shot(self.display)
-                time.sleep(1)
-                changed, pink, outside = petals(first, shot(self.display))
+                    self.assertTrue(os.path.samefile(f"/proc/{pid}/exe", self.hack),
+                                    f"the daemon ran {os.readlink(f'/proc/{pid}/exe')}, not this build's hack")
+                # Two screenshots in a row, until the fade in front of the hack is over and
+                # only petals move between them.
+                last, seen = [shot(self.display)], []
+
+                def falling():
+                    now = shot(self.display)
+                    seen[:] = petals(last[0], now)
+                    last[0] = now
+                    return seen[1] >= 150 and seen[2] == 0
+                wait_until(falling, GUARD, 0.5, daemon)
+                changed, pink, outside = seen
                 self.assertGreaterEqual(pink, 150, f"no petals fell: {changed, pink, outside}")
                 self.assertEqual(outside, 0, "something changed outside the band petals fall in")
                 self.deactivate_ends_every_hack()
