@@ -12,7 +12,8 @@
 //   file_fault name CAPTION OWNER TEXT
 //                                 puts TEXT into the name field of such a file chooser, as
 //                                 typing it would leave it, and presses Open; statuses as
-//                                 for box, and 4 when the field held something else.
+//                                 for box, 4 when the field held something else, 5 when it has
+//                                 no name field.
 #include <windows.h>
 
 #include <cstdio>
@@ -115,17 +116,18 @@ int Name(const wchar_t* caption, const wchar_t* owner, const wchar_t* text) {
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&s));
     if (!s.found) return kNoBox;
     EnumChildWindows(s.found, FindNameField, reinterpret_cast<LPARAM>(&s));
-    if (!s.field) return 1;
+    if (!s.field) return 5;
     // Set and read back while the chooser waits on these calls, then Open pressed on the
     // chooser itself: nothing depends on the keyboard's map or on which window has the focus.
+    // Wine's chooser may take the name of an existing file at once, as if Open were pressed:
+    // gone after the name was set, it took that name.
     DWORD_PTR done = 0;
-    if (!SendMessageTimeoutW(s.field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &done))
+    if (!SendMessageTimeoutW(s.field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, &done))
         return 1;
     wchar_t held[1024] = L"";
-    if (!SendMessageTimeoutW(s.field, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(held), SMTO_ABORTIFHUNG, 5000, &done))
-        return 1;
+    if (!SendMessageTimeoutW(s.field, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(held), SMTO_NORMAL, 10000, &done))
+        return IsWindow(s.found) ? 1 : 0;
     if (wcscmp(held, text) != 0) return 4;
-    // Wine's chooser may take a name of an existing file at once, as if Open were pressed.
     return PostMessageW(s.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0) || !IsWindow(s.found) ? 0 : 1;
 }
 
