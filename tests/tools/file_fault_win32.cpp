@@ -9,6 +9,11 @@
 //                                 REPORT; exit status 3 when there is none, 0 when the report
 //                                 is written, and any other status when this tool itself
 //                                 failed.
+//   file_fault name CAPTION OWNER TEXT
+//                                 puts TEXT into the name field of such a file chooser, as
+//                                 typing it would leave it, and presses Open; statuses as
+//                                 for box, 4 when the field held something else, 5 when it has
+//                                 no name field.
 #include <windows.h>
 
 #include <cstdio>
@@ -47,6 +52,7 @@ struct Search {
     const wchar_t* caption;
     const wchar_t* owner;
     HWND found = nullptr;
+    HWND field = nullptr;
 };
 
 std::wstring TextOf(HWND w) {
@@ -88,11 +94,49 @@ int Box(const wchar_t* caption, const wchar_t* owner, const wchar_t* report) {
     return Report(report, texts) ? 0 : 1;
 }
 
+// The chooser's name field is an edit (edt1) or the edit inside a combo box (cmb13), which
+// alone takes text set on it.
+BOOL CALLBACK FindNameField(HWND w, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    wchar_t cls[16] = L"";
+    GetClassNameW(w, cls, 16);
+    if (_wcsicmp(cls, L"Edit") != 0) return TRUE;
+    for (HWND at = w; at && at != s->found; at = GetParent(at)) {
+        const int id = GetDlgCtrlID(at);
+        if (id == 0x480 || id == 0x47c) {  // edt1, cmb13
+            s->field = w;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+int Name(const wchar_t* caption, const wchar_t* owner, const wchar_t* text) {
+    Search s{caption, owner};
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&s));
+    if (!s.found) return kNoBox;
+    EnumChildWindows(s.found, FindNameField, reinterpret_cast<LPARAM>(&s));
+    if (!s.field) return 5;
+    // Set and read back while the chooser waits on these calls, then Open pressed on the
+    // chooser itself: nothing depends on the keyboard's map or on which window has the focus.
+    // Wine's chooser may take the name of an existing file at once, as if Open were pressed:
+    // gone after the name was set, it took that name.
+    DWORD_PTR done = 0;
+    if (!SendMessageTimeoutW(s.field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, &done))
+        return 1;
+    wchar_t held[1024] = L"";
+    if (!SendMessageTimeoutW(s.field, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(held), SMTO_NORMAL, 10000, &done))
+        return IsWindow(s.found) ? 1 : 0;
+    if (wcscmp(held, text) != 0) return 4;
+    return PostMessageW(s.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0) || !IsWindow(s.found) ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && wcscmp(argv[1], L"hold") == 0) return Hold(argv[2], argv[3]);
     if (argc == 5 && wcscmp(argv[1], L"box") == 0) return Box(argv[2], argv[3], argv[4]);
-    fwprintf(stderr, L"usage: file_fault hold FILE REPORT | box CAPTION OWNER REPORT\n");
+    if (argc == 5 && wcscmp(argv[1], L"name") == 0) return Name(argv[2], argv[3], argv[4]);
+    fwprintf(stderr, L"usage: file_fault hold FILE REPORT | box CAPTION OWNER REPORT | name CAPTION OWNER TEXT\n");
     return 2;
 }
