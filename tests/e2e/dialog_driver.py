@@ -74,8 +74,8 @@ class DialogDriver:
         if ini is not None:
             self.s.write_ini(ini)
         self.s.move(5, 5)  # the zoom starts here; the pointer stays off the buttons
-        self.proc = self.s.start_scr("/c", env={"LC_ALL": LOCALES[self.LOCALE]})
-        self.assertTrue(self.s.wait_window(DIALOG, proc=self.proc), "no settings dialog")
+        self.proc = self.s.start_scr_shown(DIALOG, "/c", env={"LC_ALL": LOCALES[self.LOCALE]})
+        self.assertTrue(self.proc, "no settings dialog")
         self.wid = self.s.windows(DIALOG)[0]
         # Shown in its place and painted: the gradient's middle row and the texture's first
         # pixel. (The window exists, hidden at the screen's corner, before load places it.)

@@ -35,6 +35,7 @@ class Session:
         self.x_server = None
         self.env = dict(os.environ)
         self._keeper = None
+        self._logs = 0
 
     # -- life cycle ------------------------------------------------------------
     def start(self):
@@ -100,13 +101,44 @@ class Session:
     def start_scr(self, *args, env=None, stderr=None, cwd=None):
         """Starts the saver with its switches, from the program folder unless cwd names
         another; returns the Wine process. A long Wine trace should go to a file
-        (stderr=open file), or it fills the pipe and stalls the program."""
+        (stderr=open file), or it fills the pipe and stalls the program. Without one, Wine's
+        own diagnoses go to a file of the session, so a wait can tell when Wine's desktop
+        failed (see desktop_failure)."""
         e = dict(self.env)
         if env:
             e.update(env)
+        log = None
+        if stderr is None:
+            if not (env and "WINEDEBUG" in env):
+                e["WINEDEBUG"] = e.get("WINEDEBUG", "-all") + ",err+winediag"
+            self._logs += 1
+            log = os.path.join(self.root, f"wine-{self._logs}.log")
+            stderr = open(log, "wb")
         # No pipes: a wineserver started by the program would inherit and hold them open.
-        return subprocess.Popen([self.wine.loader, r"C:\Fluttera\Fluttera.scr", *args], env=e, cwd=cwd or self.program_dir,
-                                stdout=subprocess.DEVNULL, stderr=stderr or subprocess.DEVNULL)
+        try:
+            p = subprocess.Popen([self.wine.loader, r"C:\Fluttera\Fluttera.scr", *args], env=e,
+                                 cwd=cwd or self.program_dir, stdout=subprocess.DEVNULL, stderr=stderr)
+        finally:
+            if log:
+                stderr.close()
+        p.wine_log = log
+        return p
+
+    def start_scr_shown(self, caption, *args, env=None):
+        """Starts the saver and waits until a window of that caption is shown; returns the
+        process, or None when none was shown. A fresh Wine server starts Wine's desktop with
+        the first window, and on a loaded machine that desktop now and then fails to open
+        the display: then no program of that server can show a window, and the saver ends
+        at once. Wine says so itself; only then are the session's Wine programs ended and
+        the saver started again on a fresh server."""
+        for attempt in range(1, 4):
+            p = self.start_scr(*args, env=env)
+            try:
+                return p if self.wait_window(caption, proc=p) else None
+            except WineDesktopFailed as failed:
+                print(f"\n  [{failed}; attempt {attempt} of 3]", flush=True)
+                self.kill_wine_programs()
+        raise AssertionError("Wine's desktop failed to start three times in a row")
 
     def start_program(self, path, *args, env=None):
         """Copies a Windows program (a test tool) into the program folder and starts it
@@ -260,6 +292,22 @@ class Session:
         self.x("xdotool", "mouseup", str(button))
 
 
+class WineDesktopFailed(AssertionError):
+    """Wine's desktop process could not open the display, so no program of that Wine session
+    can show a window: a fault of the test machine, not of the program."""
+
+
+def desktop_failure(proc):
+    """Wine's own lines, in the log start_scr kept for that process, saying that no display
+    driver could be loaded (its desktop process failed to start); empty when it said none."""
+    log = getattr(proc, "wine_log", None)
+    if not log:
+        return ""
+    with open(log, "rb") as f:
+        said = [line for line in f.read().decode(errors="replace").splitlines() if "nodrv_CreateWindow" in line]
+    return " / ".join(said) if any("no driver could be loaded" in line for line in said) else ""
+
+
 def wait_until(predicate, timeout=GUARD, step=0.1, proc=None):
     """Polls until predicate() is true; returns its last value. With proc (a process the
     state depends on), fails at once, with its exit status, when that process has ended."""
@@ -270,6 +318,9 @@ def wait_until(predicate, timeout=GUARD, step=0.1, proc=None):
             value = predicate()
             if value:
                 break
+            said = desktop_failure(proc)
+            if said:
+                raise WineDesktopFailed(f"Wine's desktop could not open the display ({said})")
             raise AssertionError(f"the program ended (status {proc.returncode}) before the state waited for")
         time.sleep(step)
         value = predicate()
