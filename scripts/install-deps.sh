@@ -14,7 +14,7 @@ pkgs=(
   # The static analyzer (scripts/analyze.sh) and the reader of its compile commands.
   clang-tidy jq
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine wine32:i386 wine64 fonts-wine
+  wine wine64 fonts-wine
   xvfb xauth xdotool x11-utils x11-apps imagemagick
   # Several monitors: Xorg with the dummy driver, its outputs switched on with xrandr.
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
@@ -43,46 +43,82 @@ pkgs=(
 # for CPack's .deb dependencies, git for the commit's time.
 deb_pkgs=(cmake make g++ libx11-dev libxext-dev dpkg-dev file git)
 
-# install_missing PACKAGE...: installs those not installed yet.
+. "$(dirname "$0")/wine-env.sh"
+
+# apt_update: fetches the archive's package lists, trying twice more (a short pause between)
+# when some fail, as they do while a mirror is mid-sync; then goes on with the lists there are
+# and names those that failed (failed_lists), for the one sentence a failed install ends with.
+failed_lists=""
+apt_update() {
+  local log try rc
+  log=$(mktemp)
+  for try in 1 2 3; do
+    rc=0
+    $SUDO apt-get update -o DPkg::Lock::Timeout=600 2>&1 | tee "$log" || rc=$?
+    [ "$rc" = 0 ] && { failed_lists=""; break; }
+    # apt's "Err:N URL SUITE/COMPONENT ARCH Packages" lines name the lists, its "E:" lines the rest.
+    failed_lists=$(sed -n 's/^Err:[0-9]* \(.*\)$/\1/p' "$log" | sort -u | paste -sd ';' | sed 's/;/; /g')
+    [ -n "$failed_lists" ] || failed_lists=$(grep '^E: ' "$log" | head -n 1)
+    if [ "$try" -lt 3 ]; then
+      echo "apt-get update failed ($failed_lists): trying again in 5 seconds."
+      sleep 5
+    fi
+  done
+  rm -f -- "$log"
+  if [ -n "$failed_lists" ]; then
+    echo "Going on with the package lists there are; these could not be fetched: $failed_lists."
+  fi
+  updated=1
+}
+
+# install_missing PACKAGE...: installs those not installed yet; a NAME:i386 among them adds the
+# i386 architecture first.
 install_missing() {
   local missing=() p
-  local mode=""
-  [ "${1:-}" = deb ] && { mode=deb; shift; }
   for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ "${#missing[@]}" -gt 0 ] || return 0
-  if [ "$mode" != deb ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
+    updated=""
   fi
-  if [ -z "${updated:-}" ]; then $SUDO apt-get update; updated=1; fi
-  $SUDO apt-get install -y --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"
+  [ -n "${updated:-}" ] || apt_update
+  if ! $SUDO apt-get install -y --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"; then
+    if [ -n "$failed_lists" ]; then
+      echo "The set-up stopped: the archive's package lists are incomplete ($failed_lists could not be" \
+        "fetched), so apt cannot install the packages above; try again later." >&2
+    else
+      echo "The set-up stopped: apt could not install the packages above, for the reasons it gives." >&2
+    fi
+    exit 1
+  fi
 }
 if [ "${1:-}" = deb ]; then
   echo "Installing what the .deb alone needs (no 32-bit programs on any kernel: none are built or run)."
-  install_missing deb "${deb_pkgs[@]}"
+  install_missing "${deb_pkgs[@]}"
   exit 0
 fi
-install_missing "${pkgs[@]}"
 
-# What 32-bit Wine opens only at run time, so that no package it depends on brings it
-# (FLUTTERA_WINE32_PACKAGES in wine-env.sh says which and why). Installed where the kernel
-# runs 32-bit programs; elsewhere nothing could use them, but the list is still checked
-# against the archive, so a wrong name shows on every kernel.
-. "$(dirname "$0")/wine-env.sh"
+# 32-bit Wine and what it opens only at run time (FLUTTERA_WINE32_PACKAGES in wine-env.sh) go
+# only where it runs: where the kernel runs 32-bit programs, unless FLUTTERA_ARCH chose the
+# 64-bit path. Elsewhere nothing could use them, and no i386 architecture is added for them.
 kernel32=0
-fluttera_kernel_runs_32bit || kernel32=$?
+case "${FLUTTERA_ARCH:-}" in
+  win32) ;;
+  win64) kernel32=1 why="FLUTTERA_ARCH=win64 chose the 64-bit path" ;;
+  *) fluttera_kernel_runs_32bit || kernel32=$?
+     why="this kernel cannot run 32-bit programs: $FLUTTERA_KERNEL32_WHY" ;;
+esac
 if [ "$kernel32" = 0 ]; then
-  install_missing "${FLUTTERA_WINE32_PACKAGES[@]}"
+  pkgs+=("${FLUTTERA_WINE32_PACKAGES[@]}")
 elif [ "$kernel32" != 1 ]; then
   echo "Cannot tell whether this kernel runs 32-bit programs: $FLUTTERA_KERNEL32_WHY" >&2
   exit 1
 else
-  echo "This kernel cannot run 32-bit programs ($FLUTTERA_KERNEL32_WHY): 32-bit Wine's run-time" \
-    "libraries are left out; checking that the archive has them."
-  if [ -z "${updated:-}" ]; then $SUDO apt-get update; updated=1; fi
-  apt-get install -s --no-install-recommends "${FLUTTERA_WINE32_PACKAGES[@]}" >/dev/null
+  echo "32-bit Wine is left out ($why): no i386 package is installed."
 fi
+install_missing "${pkgs[@]}"
 
 # Japanese locale, so Wine runs with the Shift-JIS ANSI code page when asked.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then

@@ -16,8 +16,19 @@ export PYTHONPATH=$root/tests${PYTHONPATH:+:$PYTHONPATH}
 # Without an X display this script runs again on an Xvfb of its own (marked by
 # FLUTTERA_OWN_XVFB), which stops when the script ends.
 own_xvfb=${FLUTTERA_OWN_XVFB:-}
+# check_display: the display it was given answers, else one line and an end, before anything
+# is built. Checked before the set-up where xdpyinfo is there already (x11-utils), and after.
+check_display() {
+  [ -n "${DISPLAY:-}" ] && [ -z "$own_xvfb" ] && command -v xdpyinfo >/dev/null || return 0
+  timeout 10 xdpyinfo >/dev/null 2>&1 && return 0
+  echo "Cannot open the X display DISPLAY=$DISPLAY (no X server answers there, or it does not let" \
+    "this user in); leave DISPLAY unset to run on an Xvfb of this script's own." >&2
+  exit 1
+}
+check_display
 if [ -z "$own_xvfb" ]; then
   bash scripts/install-deps.sh
+  check_display
   if [ -z "${DISPLAY:-}" ]; then
     exec env FLUTTERA_OWN_XVFB=1 python3 -m fluttera_test.xvfb -- bash "$root/scripts/run.sh" "$@"
   fi

@@ -10,11 +10,12 @@ FLUTTERA_WINE32=${FLUTTERA_WINE32:-/usr/lib/wine/wine}
 FLUTTERA_WINE64=/usr/lib/wine/wine64
 FLUTTERA_WINESERVER64=/usr/lib/wine/wineserver64
 FLUTTERA_WINESERVER32=/usr/lib/wine/wineserver32
-# What 32-bit Wine opens only at run time, so that no package it depends on brings it: the
+# What only 32-bit Wine needs, installed only where it runs (install-deps.sh): 32-bit Wine
+# itself, and what it opens only at run time, so that no package it depends on brings it: the
 # 32-bit GStreamer plugins (MP3 through the "MPEGVideo" device), and the X libraries its X11
 # driver tries in turn (RandR and Xinerama: without them it sees one monitor the size of the
 # whole X screen; cursors, XInput2, Composite, video modes), as its failed opens showed.
-FLUTTERA_WINE32_PACKAGES=(gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
+FLUTTERA_WINE32_PACKAGES=(wine32:i386 gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   libxrandr2:i386 libxinerama1:i386 libxcursor1:i386 libxi6:i386 libxcomposite1:i386 libxxf86vm1:i386)
 # What the tests and run.sh run Wine with: no Mono or Gecko installer, no menu entries.
 FLUTTERA_WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"

@@ -22,6 +22,12 @@ def run_sh(**env):
                           text=True, errors="replace", timeout=900)
 
 
+def no_server_display():
+    """A display number no X server holds (neither its socket nor its lock file is there)."""
+    return next(f":{n}" for n in range(600, 700)
+                if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"))
+
+
 def wine_folder(path, arch):
     """A Wine folder as far as its layout goes: the first lines of its registry."""
     os.makedirs(path)
@@ -73,6 +79,27 @@ class WineChoice(unittest.TestCase):
                 self.assertEqual(r.returncode != 0, noexec, r.stderr)
 
 
+class SetUp(unittest.TestCase):
+    def test_the_32_bit_packages_are_in_the_archive(self):
+        # The set-up installs them only where 32-bit Wine runs, so their names are checked here
+        # on every machine: in the i386 lists where this machine has that architecture, else by
+        # the same names in its own. A list that failed to download leaves the others to answer.
+        names = sh('echo "${FLUTTERA_WINE32_PACKAGES[@]}"').stdout.split()
+        self.assertIn("wine32:i386", names)
+        i386 = "i386" in subprocess.run(["dpkg", "--print-foreign-architectures"], capture_output=True,
+                                        text=True).stdout.split()
+        asked = names if i386 else [n.partition(":")[0] for n in names]
+        # One question for all: apt-cache shows those it knows and passes over the others.
+        shown = subprocess.run(["apt-cache", "show", "--no-all-versions", *asked], capture_output=True, text=True)
+        found = set()
+        for record in shown.stdout.split("\n\n"):
+            fields = dict(re.findall(r"^(Package|Architecture): (\S+)$", record, re.M))
+            if "Package" in fields:
+                found.update({fields["Package"], f"{fields['Package']}:{fields.get('Architecture')}"})
+        missing = [n for n in asked if n not in found]
+        self.assertEqual(missing, [], "not in the archive's package lists")
+
+
 class RunCommand(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -83,13 +110,19 @@ class RunCommand(unittest.TestCase):
     def tearDownClass(cls):
         shutil.rmtree(cls.tmp, ignore_errors=True)
 
-    def test_a_users_own_wine_folder_of_the_other_layout_fails_without_a_screenshot(self):
+    def test_what_it_cannot_use_stops_it_before_it_builds(self):
         prefix = os.path.join(self.tmp, "users-own")
         wine_folder(prefix, OTHER[self.arch])
-        r = run_sh(WINEPREFIX=prefix)
-        self.assertNotEqual(r.returncode, 0)
-        self.assertNotIn("Screenshot", r.stdout)
-        self.assertIn("cannot serve", r.stderr)
+        for name, env, said, one_line in (
+                ("the user's own Wine folder of the other layout", dict(WINEPREFIX=prefix), "cannot serve", False),
+                ("a display no X server answers on", dict(DISPLAY=no_server_display()), "Cannot open the X display", True)):
+            with self.subTest(name):
+                r = run_sh(**env)
+                self.assertNotEqual(r.returncode, 0)
+                self.assertNotIn("Screenshot", r.stdout)
+                self.assertIn(said, r.stderr)
+                if one_line:
+                    self.assertEqual(len(r.stderr.splitlines()), 1, r.stderr)
         self.assertTrue(os.path.exists(os.path.join(prefix, "system.reg")), "the user's folder was removed")
 
     def test_petals_fall_over_the_desktop_picture(self):
