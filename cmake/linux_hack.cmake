@@ -40,12 +40,16 @@ install(FILES ${CMAKE_SOURCE_DIR}/assets/xscreensaver/fluttera.xml DESTINATION $
 
 # MATE's saver lists the themes in its themes folder (category Screensaver) and runs a
 # theme's program only from a fixed set of folders, /usr/libexec/xscreensaver among them,
-# named by its full path there: the entry names the hack where the package puts it.
+# named by its full path there. The build's own entry names the hack where the package puts
+# it (the MATE tests show it there); the installed one names it where this install puts it,
+# under the prefix of the install itself (`cmake --install --prefix`, CPack's /usr).
 set(FLUTTERA_DEB_PREFIX /usr)
 set(FLUTTERA_PACKAGED_HACK ${FLUTTERA_DEB_PREFIX}/${XSS_HACKDIR}/fluttera)
-configure_file(${CMAKE_SOURCE_DIR}/assets/mate-screensaver/fluttera.desktop.in
-               ${CMAKE_BINARY_DIR}/generated/fluttera.desktop @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/generated/fluttera.desktop
+set(DESKTOP_IN ${CMAKE_SOURCE_DIR}/assets/mate-screensaver/fluttera.desktop.in)
+configure_file(${DESKTOP_IN} ${CMAKE_BINARY_DIR}/generated/fluttera.desktop @ONLY)
+install(CODE "set(FLUTTERA_PACKAGED_HACK \"\${CMAKE_INSTALL_PREFIX}/${XSS_HACKDIR}/fluttera\")
+  configure_file(\"${DESKTOP_IN}\" \"${CMAKE_BINARY_DIR}/generated/install/fluttera.desktop\" @ONLY)")
+install(FILES ${CMAKE_BINARY_DIR}/generated/install/fluttera.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/screensavers)
 
 # The package's maintainer, named once: the package's control file, its changelog and its

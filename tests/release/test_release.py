@@ -275,6 +275,9 @@ class Deb(unittest.TestCase):
             shown = subprocess.run(["man", "--warnings", "-l", os.path.join(prefix, "share", "man", page)],
                                    capture_output=True, text=True, env=dict(os.environ, LC_ALL="C", MANWIDTH="100"))
             self.assertEqual((shown.returncode, shown.stderr), (0, ""), page)
+        # The theme entry names the hack where this install put it, not where the package does.
+        with open(os.path.join(prefix, "share", "applications", "screensavers", "fluttera.desktop")) as f:
+            self.assertIn(f"Exec={prefix}/libexec/xscreensaver/fluttera --root\n", f.read())
         usage = subprocess.run([os.path.join(native, "fluttera"), "--help"], capture_output=True, text=True).stdout
         options = set(re.findall(r"--[a-z][a-z-]*", usage))
         self.assertGreaterEqual(len(options), 6, usage)
