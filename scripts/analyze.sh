@@ -8,6 +8,8 @@
 # Prints each finding; exits 0 only when there is none and every file of src/ was read.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+# What it needs is installed first, unless the caller has done so (FLUTTERA_DEPS_DONE=1).
+[ -n "${FLUTTERA_DEPS_DONE:-}" ] || bash scripts/install-deps.sh || exit 1
 out=build/analyze
 mkdir -p "$out"
 jobs=${FLUTTERA_ANALYZE_JOBS:-2}

@@ -4,6 +4,8 @@
 #   bash scripts/fuzz.sh --runs N       each target for N inputs (for example 1000000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# What it needs is installed first, unless the caller has done so (FLUTTERA_DEPS_DONE=1).
+[ -n "${FLUTTERA_DEPS_DONE:-}" ] || bash scripts/install-deps.sh || exit 1
 if [ "${1:-}" = "--runs" ]; then
   limit=(-runs="${2:?how many runs}")
 else
