@@ -2,7 +2,8 @@
 # From a fresh Debian 12 machine (as root): installs what is missing, builds the saver and
 # runs "Fluttera.scr /s" under Wine. With no X display it runs under its own Xvfb, checks
 # that the saver's window came up with petals over the desktop picture, takes a screenshot
-# and ends the saver with a key press. Exits non-zero when the program did not come up.
+# and ends the saver with a key press. Exits non-zero when the program did not come up, and
+# before building anything when the X display it was given cannot be opened.
 # Usage: scripts/run.sh [switch ...]   (default /s; for example /c for the settings dialog)
 # FLUTTERA_SCR=PATH runs that program instead of a fresh build.
 set -euo pipefail
