@@ -58,8 +58,8 @@ TEST(ProgramsList, AddsOneEntryKeepsEveryOtherByteAndRemovesItAgain) {
         {"listed already", kWritten + kEntry + kAfter, "", 3},
         {"listed and disabled", "programs:\t\\\n- fluttera --count 9 \\n\\\n\n", "", 1, true, true},
         {"listed enabled after disabled", "programs:\t\\\n-fluttera\\n\\\n maze\\n\\\n fluttera\\n\n", "", 3},
-        {"listed by path with a visual", "programs:\t\\\n  maze \\n\\\n  GL:/opt/fluttera -root\\n\n", "", 2},
-        {"listed with a name", "programs:\t\\\n  \"Petals\" fluttera --root\\n\n", "", 1},
+        {"listed after a visual", "programs:\t\\\n  maze \\n\\\n  GL:fluttera -root\\n\n", "", 2},
+        {"listed by path with a name", "programs:\t\\\n  \"Petals\" /opt/fluttera --root\\n\n", "", 1},
     };
     for (const Case& c : cases) {
         const ListEdit add = AddFluttera(c.before, kSystem);
