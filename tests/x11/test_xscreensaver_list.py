@@ -5,6 +5,7 @@ stays, and `remove` gives the file back as it was. And over each kind of ~/.xscr
 that is not a plain file of the caller's own, what the command may and may not change.
 Run from tests/: python3 -m x11.test_xscreensaver_list (prints "x11: N passed, ...")."""
 import os
+import pathlib
 import re
 import shutil
 import signal
@@ -167,82 +168,54 @@ class ListedByTheCommand(XScreenSaverUser):
 
 class FileKinds(unittest.TestCase):
     """The command, run as root (as by sudo -E) in a HOME of its own, over each kind of
-    ~/.xscreensaver: each row's forms end with their status, and leave the HOME and the
-    folder a link points into as they were, with no temporary file; a form that is let
-    write changes what the link names, never the link."""
-    OTHER_UID = 4242  # a user with no name: the file or folder is not the caller's
+    ~/.xscreensaver: each row's forms end with their status and leave no temporary file, and
+    the HOME and the folder a link points into end as they were; an add that is let write
+    changes what a link names, never the link."""
+    LISTED = r"printf 'programs:\\\n  fluttera --root \\n\\\n  maze \\n\n' > home/.xscreensaver"
+    # what, the shell lines that make it (in a folder with home/ and other/), the forms run.
+    ROWS = [
+        ("a link to an empty file, made a list and emptied again through it",
+         "touch other/xss; ln -s ../other/xss home/.xscreensaver", "add=0 remove=0"),
+        ("a link to /dev/null", "ln -s /dev/null home/.xscreensaver", "add=1 remove=1"),
+        ("a dangling link", "ln -s ../other/gone home/.xscreensaver", "add=1 remove=1"),
+        ("a FIFO", "mkfifo home/.xscreensaver", "add=1 remove=1"),
+        ("another user's file", LISTED + "; chown 4242 home/.xscreensaver", "add=1 remove=1"),
+        ("another user's folder, no file", "chown 4242 home", "add=1"),
+        ("an unwritable folder", LISTED + "; chattr +i home", "remove=1"),
+        ("no file; the message of remove to a full disk", "", "add=0 remove>/dev/full=1"),
+    ]
 
-    def snapshot(self, *folders):
-        """Every name under the folders: its kind, owner and bytes (or where a link points)."""
+    @staticmethod
+    def snapshot(*folders):
+        """Each name in the folders: where a link points, or a file's bytes, or its kind; owner."""
         seen = {}
-        for folder in folders:
-            for name in sorted(os.listdir(folder)):
-                path = os.path.join(folder, name)
-                st = os.lstat(path)
-                if stat.S_ISLNK(st.st_mode):
-                    what = "link to " + os.readlink(path)
-                elif stat.S_ISREG(st.st_mode):
-                    with open(path, "rb") as f:
-                        what = f.read()
-                else:
-                    what = stat.S_IFMT(st.st_mode)
-                seen[path] = (what, st.st_uid, stat.S_IMODE(st.st_mode))
+        for path in (os.path.join(d, n) for d in folders for n in os.listdir(d)):
+            st = os.lstat(path)
+            seen[path] = (os.readlink(path) if stat.S_ISLNK(st.st_mode) else
+                          pathlib.Path(path).read_bytes() if stat.S_ISREG(st.st_mode) else
+                          stat.S_IFMT(st.st_mode), st.st_uid, st.st_mode)
         return seen
 
     def test_each_kind_of_file(self):
-        plain = b"timeout:\t0:05:00\n"
-        listed = b"programs:\t\\\n\t\t\t\tfluttera --root\t\t\t\t    \\n\\\n  maze \\n\n"
-
-        def write(path, data, uid=0):
-            with open(path, "wb") as f:
-                f.write(data)
-            os.chown(path, uid, -1)
-
-        def immutable(home):
-            write(os.path.join(home, ".xscreensaver"), plain)
-            subprocess.run(["chattr", "+i", home], check=True)
-            self.addCleanup(subprocess.run, ["chattr", "-i", home])
-        # what, the HOME made, then each form with its status (stdout to /dev/full with "full").
-        rows = [
-            ("a link to an empty file, made a list and emptied again through it",
-             lambda home, other: (write(os.path.join(other, "xss"), b""),
-                                  os.symlink(os.path.join(other, "xss"), os.path.join(home, ".xscreensaver"))),
-             [("add", 0), ("remove", 0)]),
-            ("a link to /dev/null", lambda home, other: os.symlink("/dev/null", os.path.join(home, ".xscreensaver")),
-             [("add", 1), ("remove", 1)]),
-            ("a dangling link", lambda home, other: os.symlink(os.path.join(other, "gone"), os.path.join(home, ".xscreensaver")),
-             [("add", 1), ("remove", 1)]),
-            ("a FIFO", lambda home, other: os.mkfifo(os.path.join(home, ".xscreensaver")), [("add", 1), ("remove", 1)]),
-            ("another user's file", lambda home, other: write(os.path.join(home, ".xscreensaver"), listed, self.OTHER_UID),
-             [("add", 1), ("remove", 1)]),
-            ("another user's folder, no file", lambda home, other: os.chown(home, self.OTHER_UID, -1), [("add", 1)]),
-            ("an unwritable folder", lambda home, other: immutable(home), [("add", 1)]),
-            ("no file; the message of remove to a full disk", lambda home, other: None, [("add", 0), ("remove full", 1)]),
-        ]
-        for what, make, forms in rows:
+        for what, make, forms in self.ROWS:
             with self.subTest(what):
                 top = tempfile.mkdtemp(prefix="fluttera-kinds-")
+                home, other, file = (os.path.join(top, n) for n in ("home", "other", "home/.xscreensaver"))
                 self.addCleanup(shutil.rmtree, top, True)
-                home, other = os.path.join(top, "home"), os.path.join(top, "other")
-                os.mkdir(home)
-                os.mkdir(other)
-                make(home, other)
-                before = self.snapshot(home, other)
-                file = os.path.join(home, ".xscreensaver")
-                for form in forms:
-                    name, status = form[0].split()[0], form[1]
-                    out = open("/dev/full" if form[0].endswith("full") else os.devnull, "w")
-                    with out:
-                        r = subprocess.run([COMMAND, name], env=dict(os.environ, HOME=home), stdout=out,
+                self.addCleanup(subprocess.run, ["chattr", "-i", home])
+                subprocess.run(["sh", "-ec", f"mkdir home other; {make}"], cwd=top, check=True)
+                before, link = self.snapshot(home, other), os.path.islink(file)
+                for step in forms.split():
+                    form, status = step.split("=")
+                    form, out = (form.split(">") + [os.devnull])[:2]
+                    with open(out, "w") as f:
+                        r = subprocess.run([COMMAND, form], env=dict(os.environ, HOME=home), stdout=f,
                                            stderr=subprocess.PIPE, text=True, timeout=20)
-                    self.assertEqual(r.returncode, status, f"{name}: {r.stderr}")
-                    self.assertEqual([n for n in os.listdir(home) + os.listdir(other) if ".fluttera-" in n], [],
-                                     f"{name} left a temporary file")
-                    if name == "add" and status == 0:
-                        with open(file, "rb") as f:
-                            self.assertIn(b"fluttera --root", f.read())
-                        was_link = str(before.get(file, ("",))[0]).startswith("link")
-                        self.assertEqual(os.path.islink(file), was_link, "the link was replaced")
+                    self.assertEqual(r.returncode, int(status), f"{form}: {r.stderr}")
+                    self.assertEqual([n for n in os.listdir(home) + os.listdir(other) if ".fluttera-" in n], [])
+                    if form == "add" and r.returncode == 0:
+                        self.assertIn(b"fluttera --root", pathlib.Path(file).read_bytes())
+                        self.assertEqual(os.path.islink(file), link, "the link was replaced")
                 self.assertEqual(self.snapshot(home, other), before)
 
 
