@@ -29,9 +29,9 @@ const char kUsage[] =
     "  remove  take out the entry that add wrote (entries you wrote yourself stay, and are named),\n"
     "          and the default list add copied while it is as copied.\n"
     "  The new file is written beside the old and renamed into place, through a link to the\n"
-    "  file it names. A file that is not XScreenSaver's, a list without an end, a ~/.xscreensaver\n"
-    "  that is not a regular file or is another user's, or one changed while the command ran is\n"
-    "  left as it is, and the command ends with 1.\n";
+    "  file it names. A file that is not XScreenSaver's, a list whose entries run together, a\n"
+    "  ~/.xscreensaver that is not a regular file or is another user's, or one changed while the\n"
+    "  command ran is left as it is, and the command ends with 1.\n";
 
 // The system's defaults, where Debian's XScreenSaver and an upstream build keep them.
 const char* const kDefaults[] = {"/etc/X11/app-defaults/XScreenSaver", "/usr/share/X11/app-defaults/XScreenSaver"};
