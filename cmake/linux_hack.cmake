@@ -35,6 +35,7 @@ install(TARGETS fluttera RUNTIME DESTINATION ${XSS_HACKDIR})
 # The command that puts the hack into the user's XScreenSaver list, where users run it.
 add_executable(fluttera-xscreensaver ${CMAKE_SOURCE_DIR}/src/hack/list_main_posix.cpp)
 target_link_libraries(fluttera-xscreensaver PRIVATE fluttera_core)
+fluttera_program_warnings(fluttera-xscreensaver)
 install(TARGETS fluttera-xscreensaver RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/assets/xscreensaver/fluttera.xml DESTINATION ${XSS_CONFIGDIR})
 

@@ -116,7 +116,7 @@ fi
 # report ends the program with an error, and its test fails with the report in the log.
 if want native x11; then
   log "Sanitized native build (AddressSanitizer, UndefinedBehaviorSanitizer), unit tests"
-  build native-asan native-asan unit_tests fluttera
+  build native-asan native-asan unit_tests fluttera fluttera-xscreensaver
 fi
 if want native && needs native-asan native-unit; then
   UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build/native-asan --output-on-failure -j2 2>&1 | tee build/native-asan/ctest.log
@@ -142,15 +142,16 @@ fi
 
 # The sanitized hack through the cases that read what other programs hand it: its own
 # window resized under it, a foreign window by id and by XSCREENSAVER_WINDOW over a stale
-# _XROOTPMAP_ID, the root and SIGTERM. Reports are written to files, so that one from a
-# hack that a test then killed is seen too.
+# _XROOTPMAP_ID, the root and SIGTERM; and the list command over each kind of file. Reports
+# are written to files, so that one from a hack that a test then killed is seen too.
 if want x11 && needs native-asan x11-asan; then
   log "The sanitized hack under Xvfb"
   reports=$root/build/native-asan/reports
   rm -rf "$reports"; mkdir -p "$reports"
   (cd tests && FLUTTERA_HACK=$root/build/native-asan/fluttera ASAN_OPTIONS=log_path=$reports/asan \
     UBSAN_OPTIONS=print_stacktrace=1:log_path=$reports/ubsan limit 300 \
-    python3 -m fluttera_test.counting x11-asan x11.test_hack.Hack) > build/native-asan/x11.log 2>&1
+    python3 -m fluttera_test.counting x11-asan x11.test_hack.Hack x11.test_xscreensaver_list.FileKinds) \
+    > build/native-asan/x11.log 2>&1
   rc=$?
   grep -E '(ok|FAIL|ERROR|skipped.*)$|^x11-asan: |^not run: |^stopped: ' build/native-asan/x11.log
   if [ -n "$(ls -A "$reports")" ]; then

@@ -1,14 +1,18 @@
 """fluttera-xscreensaver as a user runs it, under the real XScreenSaver daemon: with no
 ~/.xscreensaver, and with one that xscreensaver-settings wrote and the user changed, `add`
 lists the hack, the daemon told to run that entry runs it and petals fall, every other byte
-stays, and `remove` gives the file back as it was.
+stays, and `remove` gives the file back as it was. And over each kind of ~/.xscreensaver
+that is not a plain file of the caller's own, what the command may and may not change.
 Run from tests/: python3 -m x11.test_xscreensaver_list (prints "x11: N passed, ...")."""
 import os
+import pathlib
 import re
 import shutil
 import signal
+import stat
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
 
@@ -160,6 +164,59 @@ class ListedByTheCommand(XScreenSaverUser):
 
                 self.run_command("remove")
                 self.assertEqual(self.read(), before, "remove did not give the file back")
+
+
+class FileKinds(unittest.TestCase):
+    """The command, run as root (as by sudo -E) in a HOME of its own, over each kind of
+    ~/.xscreensaver: each row's forms end with their status and leave no temporary file, and
+    the HOME and the folder a link points into end as they were; an add that is let write
+    changes what a link names, never the link."""
+    LISTED = r"printf 'programs:\\\n  fluttera --root \\n\\\n  maze \\n\n' > home/.xscreensaver"
+    # what, the shell lines that make it (in a folder with home/ and other/), the forms run.
+    ROWS = [
+        ("a link to an empty file, made a list and emptied again through it",
+         "touch other/xss; ln -s ../other/xss home/.xscreensaver", "add=0 remove=0"),
+        ("a link to /dev/null", "ln -s /dev/null home/.xscreensaver", "add=1 remove=1"),
+        ("a dangling link", "ln -s ../other/gone home/.xscreensaver", "add=1 remove=1"),
+        ("a FIFO", "mkfifo home/.xscreensaver", "add=1 remove=1"),
+        ("another user's file", LISTED + "; chown 4242 home/.xscreensaver", "add=1 remove=1"),
+        ("another user's folder, no file", "chown 4242 home", "add=1"),
+        ("an unwritable folder", LISTED + "; chattr +i home", "remove=1"),
+        ("no file; the message of remove to a full disk", "", "add=0 remove>/dev/full=1"),
+    ]
+
+    @staticmethod
+    def snapshot(*folders):
+        """Each name in the folders: where a link points, or a file's bytes, or its kind; owner."""
+        seen = {}
+        for path in (os.path.join(d, n) for d in folders for n in os.listdir(d)):
+            st = os.lstat(path)
+            seen[path] = (os.readlink(path) if stat.S_ISLNK(st.st_mode) else
+                          pathlib.Path(path).read_bytes() if stat.S_ISREG(st.st_mode) else
+                          stat.S_IFMT(st.st_mode), st.st_uid, st.st_mode)
+        return seen
+
+    def test_each_kind_of_file(self):
+        for what, make, forms in self.ROWS:
+            with self.subTest(what):
+                top = tempfile.mkdtemp(prefix="fluttera-kinds-")
+                home, other, file = (os.path.join(top, n) for n in ("home", "other", "home/.xscreensaver"))
+                self.addCleanup(shutil.rmtree, top, True)
+                self.addCleanup(subprocess.run, ["chattr", "-i", home])
+                subprocess.run(["sh", "-ec", f"mkdir home other; {make}"], cwd=top, check=True)
+                before, link = self.snapshot(home, other), os.path.islink(file)
+                for step in forms.split():
+                    form, status = step.split("=")
+                    form, out = (form.split(">") + [os.devnull])[:2]
+                    with open(out, "w") as f:
+                        r = subprocess.run([COMMAND, form], env=dict(os.environ, HOME=home), stdout=f,
+                                           stderr=subprocess.PIPE, text=True, timeout=20)
+                    self.assertEqual(r.returncode, int(status), f"{form}: {r.stderr}")
+                    self.assertEqual([n for n in os.listdir(home) + os.listdir(other) if ".fluttera-" in n], [])
+                    if form == "add" and r.returncode == 0:
+                        self.assertIn(b"fluttera --root", pathlib.Path(file).read_bytes())
+                        self.assertEqual(os.path.islink(file), link, "the link was replaced")
+                self.assertEqual(self.snapshot(home, other), before)
 
 
 if __name__ == "__main__":
