@@ -96,6 +96,7 @@ fi
 
 log "Installing what is missing"
 bash scripts/install-deps.sh || { echo "install failed"; exit 1; }
+export FLUTTERA_DEPS_DONE=1  # analyze.sh and fuzz.sh need not run the set-up again
 
 # The static analyzer reads every file of src/ in folders of its own; it needs no build, so
 # it runs at the lowest priority beside the steps below (most of them wait on X and Wine),
