@@ -85,6 +85,11 @@ bool Open(Target& f, std::string& text, std::string& why) {
     }
     f.path = f.shown;
     if (S_ISLNK(ls.st_mode)) {
+        // Another user's link would have the caller (root, HOME kept by sudo -E) rewrite a
+        // file of the caller's that this user chose, anywhere.
+        if (ls.st_uid != geteuid())
+            return why = f.shown + " is a link that belongs to " + UserName(ls.st_uid) + ", not to you (" +
+                         UserName(geteuid()) + "): run the command as that user, without sudo", false;
         char real[PATH_MAX];
         if (!realpath(f.shown.c_str(), real))
             return why = f.shown + " is a link to nothing that can be read (" + Error("realpath") + ")", false;

@@ -180,6 +180,8 @@ class FileKinds(unittest.TestCase):
         ("a dangling link", "ln -s ../other/gone home/.xscreensaver", "add=1 remove=1"),
         ("a FIFO", "mkfifo home/.xscreensaver", "add=1 remove=1"),
         ("another user's file", LISTED + "; chown 4242 home/.xscreensaver", "add=1 remove=1"),
+        ("another user's link to a file of the caller's", "touch other/xss; ln -s ../other/xss home/.xscreensaver; "
+         "chown -h 4242 home/.xscreensaver", "add=1 remove=1"),
         ("another user's folder, no file", "chown 4242 home", "add=1"),
         ("an unwritable folder", LISTED + "; chattr +i home", "remove=1"),
         ("no file; the message of remove to a full disk", "", "add=0 remove>/dev/full=1"),
