@@ -58,7 +58,8 @@ apt_update() {
     [ "$rc" = 0 ] && { failed_lists=""; break; }
     # apt's "Err:N URL SUITE/COMPONENT ARCH Packages" lines name the lists, its "E:" lines the rest.
     failed_lists=$(sed -n 's/^Err:[0-9]* \(.*\)$/\1/p' "$log" | sort -u | paste -sd ';' | sed 's/;/; /g')
-    [ -n "$failed_lists" ] || failed_lists=$(grep '^E: ' "$log" | head -n 1)
+    [ -n "$failed_lists" ] || failed_lists=$(grep '^E: ' "$log" | head -n 1 || true)
+    [ -n "$failed_lists" ] || failed_lists="apt-get update ended with status $rc"  # killed, or sudo refused
     if [ "$try" -lt 3 ]; then
       echo "apt-get update failed ($failed_lists): trying again in 5 seconds."
       sleep 5
