@@ -28,7 +28,7 @@ public:
     fw::FileError Move(const std::string&, const std::string&) override { return fw::kErrorAccessDenied; }
     fw::FileError WriteInPlace(const std::string&, const std::string&) override { return fw::kErrorFileNotFound; }
     fw::FileError Remove(const std::string&) override { return fw::kErrorFileNotFound; }
-    bool Exists(const std::string&) override { return false; }
+    fw::FileError Find(const std::string&) override { return fw::kErrorFileNotFound; }
     bool IsReadOnly(const std::string&) override { return false; }
     bool CanOpenForReading(const std::string&) override { return false; }
     std::optional<std::string> ShortPath(const std::string&) override { return std::nullopt; }
