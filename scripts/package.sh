@@ -142,10 +142,9 @@ make_msi() {
   # and so do the backup and the temporary file a cut-off save leaves beside it (the names
   # src/startup/file_save.cpp gives them), so the folder can go too. Nothing else: a file of
   # any other name there is the user's.
-  local key name
-  for key in Settings:Fluttera.ini SaveBackup:Fluttera.ini.~save-old SaveTemp:Fluttera.ini.~save-new; do
-    name=${key#*:} key=${key%%:*}
-    msi_sql "$out" "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`) VALUES ('$key', 'Saver', '$name', 'INSTALLDIR', 2)"
+  local row
+  for row in Settings:Fluttera.ini SaveBackup:Fluttera.ini.~save-old SaveTemp:Fluttera.ini.~save-new; do
+    msi_sql "$out" "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`) VALUES ('${row%%:*}', 'Saver', '${row#*:}', 'INSTALLDIR', 2)"
   done
   # ... nor component conditions: SCRNSAVE.EXE is set by a first installation, and by an
   # upgrade only while it names this saver (case aside, as Windows compares paths); a
