@@ -28,7 +28,7 @@ public:
     fw::FileError Move(const std::string&, const std::string&) override { return fw::kErrorAccessDenied; }
     fw::FileError WriteInPlace(const std::string&, const std::string&) override { return fw::kErrorFileNotFound; }
     fw::FileError Remove(const std::string&) override { return fw::kErrorFileNotFound; }
-    bool Exists(const std::string&) override { return false; }
+    fw::FileError Find(const std::string&) override { return fw::kErrorFileNotFound; }
     bool IsReadOnly(const std::string&) override { return false; }
     bool CanOpenForReading(const std::string&) override { return false; }
     std::optional<std::string> ShortPath(const std::string&) override { return std::nullopt; }
@@ -47,7 +47,7 @@ public:
 
     bool WindowWithCaptionExists(const std::string&) override { return false; }
     std::string CommandLine() override { return commandLine; }
-    void EndProgram() override { ++ends; }
+    void EndProgram(uint32_t) override { ++ends; }
     bool IsWindow(fw::WindowId) override { return hostIsWindow; }
     fw::Rect WindowRect(fw::WindowId) override { return host; }
     int32_t TwipsPerPixelX() override { return twipsX; }
@@ -55,12 +55,17 @@ public:
     fw::FilePort& Files() override { return files; }
     std::string ProgramFolder() override { return "C:\\F"; }
     fw::NumberFormat UserNumbers() override { return {}; }
-    void ShowPreview(const startup::PreviewPlacement& p) override {
+    bool ShowPreview(const startup::PreviewPlacement& p) override {
         ++modes;
         preview = true;
         placement = p;
+        return true;
     }
-    void ShowSettingsDialog(startup::SaverSettings&) override { ++modes; }
+    bool ShowSettingsDialog(startup::SaverSettings&, uint32_t&) override {
+        ++modes;
+        return true;
+    }
+    void ShowMessage(const std::string&) override {}
     void RunSaver(const startup::SaverSettings&) override { ++modes; }
 };
 

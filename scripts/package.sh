@@ -138,8 +138,14 @@ make_msi() {
   frozen wixl -a "$1" -D Version="$version" -D ProductCode="$(guid "Fluttera $version $1")" \
        -D Saver="$work/$1/Fluttera.scr" -D Licence="$work/LICENSE.txt" -D Readme="$work/README.txt" -D ComponentGuid="$2" \
        -D ChoiceGuid="$3" -D Win64="$4" -D Icon=assets/icon/fluttera.ico -o "$out" packaging/fluttera.wxs
-  # wixl has no RemoveFile element: the settings file written beside the saver goes at removal.
-  msi_sql "$out" "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`) VALUES ('Settings', 'Saver', 'Fluttera.ini', 'INSTALLDIR', 2)"
+  # wixl has no RemoveFile element: the settings file written beside the saver goes at removal,
+  # and so do the backup and the temporary file a cut-off save leaves beside it (the names
+  # src/startup/file_save.cpp gives them), so the folder can go too. Nothing else: a file of
+  # any other name there is the user's.
+  local row
+  for row in Settings:Fluttera.ini SaveBackup:Fluttera.ini.~save-old SaveTemp:Fluttera.ini.~save-new; do
+    msi_sql "$out" "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`) VALUES ('${row%%:*}', 'Saver', '${row#*:}', 'INSTALLDIR', 2)"
+  done
   # ... nor component conditions: SCRNSAVE.EXE is set by a first installation, and by an
   # upgrade only while it names this saver (case aside, as Windows compares paths); a
   # removal takes it only then too. Another saver chosen since stays chosen through both.

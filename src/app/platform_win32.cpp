@@ -14,19 +14,25 @@ bool Platform::WindowWithCaptionExists(const std::string& caption) {
     return FindWindowW(nullptr, fw::win::Widen(caption).c_str()) != nullptr;
 }
 std::string Platform::CommandLine() { return fw::win::CommandLineArguments(); }
-void Platform::EndProgram() { ExitProcess(0); }
+void Platform::EndProgram(uint32_t status) { ExitProcess(status); }
 bool Platform::IsWindow(fw::WindowId window) { return ::IsWindow(fw::win::ToHwnd(window)); }
 fw::Rect Platform::WindowRect(fw::WindowId window) { return sys.GetWindowRect(window).value_or(fw::Rect{}); }
 int32_t Platform::TwipsPerPixelX() { return fw::win::TwipsPerPixelX(); }
 int32_t Platform::TwipsPerPixelY() { return fw::win::TwipsPerPixelY(); }
 std::string Platform::ProgramFolder() { return fw::win::ProgramFolder(); }
 fw::NumberFormat Platform::UserNumbers() { return fw::UserNumberFormat(locale); }
-void Platform::ShowPreview(const startup::PreviewPlacement& placement) { saver::ShowPreviewWindow(placement); }
+bool Platform::ShowPreview(const startup::PreviewPlacement& placement) {
+    return saver::ShowPreviewWindow(placement);
+}
 
-void Platform::ShowSettingsDialog(startup::SaverSettings& settings) {
+bool Platform::ShowSettingsDialog(startup::SaverSettings& settings, uint32_t& error) {
     // The dialog is laid out and drawn at the scale of its monitor, in real pixels.
     fw::win::DeclareDpiAware();
-    dialog::ShowSettingsDialog(sys, hooks, settings, files, ProgramFolder(), UserNumbers());
+    return dialog::ShowSettingsDialog(sys, hooks, settings, files, ProgramFolder(), UserNumbers(), error);
+}
+
+void Platform::ShowMessage(const std::string& text) {
+    MessageBoxW(nullptr, fw::win::Widen(text).c_str(), L"Fluttera", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 void Platform::RunSaver(const startup::SaverSettings& settings) {

@@ -13,7 +13,7 @@ class Platform final : public startup::StartupPlatform {
 public:
     bool WindowWithCaptionExists(const std::string& caption) override;
     std::string CommandLine() override;
-    void EndProgram() override;
+    void EndProgram(uint32_t status) override;
     bool IsWindow(fw::WindowId window) override;
     fw::Rect WindowRect(fw::WindowId window) override;
     int32_t TwipsPerPixelX() override;
@@ -21,8 +21,9 @@ public:
     fw::FilePort& Files() override { return files; }
     std::string ProgramFolder() override;
     fw::NumberFormat UserNumbers() override;
-    void ShowPreview(const startup::PreviewPlacement& placement) override;
-    void ShowSettingsDialog(startup::SaverSettings& settings) override;
+    bool ShowPreview(const startup::PreviewPlacement& placement) override;
+    bool ShowSettingsDialog(startup::SaverSettings& settings, uint32_t& error) override;
+    void ShowMessage(const std::string& text) override;
     void RunSaver(const startup::SaverSettings& settings) override;
 
     fw::win::SystemHooks sys;

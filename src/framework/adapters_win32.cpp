@@ -62,7 +62,7 @@ fw::FileError Files::Replace(const std::string& from, const std::string& to, con
 }
 
 fw::FileError Files::Move(const std::string& from, const std::string& to) {
-    if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_WRITE_THROUGH))
         return fw::kFileDone;
     return GetLastError();
 }
@@ -94,8 +94,8 @@ fw::FileError Files::Remove(const std::string& path) {
     return DeleteFileW(Widen(path).c_str()) ? fw::kFileDone : GetLastError();
 }
 
-bool Files::Exists(const std::string& path) {
-    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+fw::FileError Files::Find(const std::string& path) {
+    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES ? fw::kFileDone : GetLastError();
 }
 
 bool Files::IsReadOnly(const std::string& path) {

@@ -16,7 +16,7 @@ public:
     fw::FileError Move(const std::string& from, const std::string& to) override;
     fw::FileError WriteInPlace(const std::string& path, const std::string& bytes) override;
     fw::FileError Remove(const std::string& path) override;
-    bool Exists(const std::string& path) override;
+    fw::FileError Find(const std::string& path) override;
     bool IsReadOnly(const std::string& path) override;
     bool CanOpenForReading(const std::string& path) override;
     std::optional<std::string> ShortPath(const std::string& path) override;

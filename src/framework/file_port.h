@@ -25,6 +25,7 @@ inline constexpr FileError kErrorDiskFull = 112;
 inline constexpr FileError kErrorUnableToRemoveReplaced = 1175;
 inline constexpr FileError kErrorUnableToMoveReplacement = 1176;
 inline constexpr FileError kErrorUnableToMoveReplacement2 = 1177;
+inline constexpr FileError kErrorAlreadyExists = 183;
 inline constexpr FileError kErrorFileTooLarge = 223;
 
 class FilePort {
@@ -42,14 +43,15 @@ public:
     // file is under `backup` and `from` under its own name; after any other error no name
     // has changed.
     virtual FileError Replace(const std::string& from, const std::string& to, const std::string& backup) = 0;
-    // Renames `from` to `to`, replacing a file of that name, written through.
+    // Renames `from` to `to`, written through. Never over an existing `to`: 183.
     virtual FileError Move(const std::string& from, const std::string& to) = 0;
     // Writes the bytes over an existing file, in its place, and flushes them. Room for them
     // is made first, so a full disk leaves the file as it was. Missing: 2 or 3.
     virtual FileError WriteInPlace(const std::string& path, const std::string& bytes) = 0;
     virtual FileError Remove(const std::string& path) = 0;
-    // True when there is a file or folder of that name.
-    virtual bool Exists(const std::string& path) = 0;
+    // 0 when there is a file or folder of that name; 2 when there is known to be none (3
+    // when its folder is missing too); any other error when the system cannot tell.
+    virtual FileError Find(const std::string& path) = 0;
     // True when the file carries the read-only attribute.
     virtual bool IsReadOnly(const std::string& path) = 0;
     // Opens the file for sequential reading and closes it again at once.

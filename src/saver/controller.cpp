@@ -40,14 +40,14 @@ void SaverController::EndSaver() {
     RestoreSystem();
     running_ = false;
     window_.Unload();
-    window_.EndProgram();
+    window_.EndProgram(0);
 }
 
 void SaverController::EndWithoutWindow() {
     // No music or timer has started yet.
     RestoreSystem();
     running_ = false;
-    window_.EndProgram();
+    window_.EndProgram(startup::kExitNotStarted);
 }
 
 void SaverController::RestoreSystem() {

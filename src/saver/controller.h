@@ -26,8 +26,8 @@ public:
     // Asks for the end through the window's own queue, where a key arrives: the handler
     // that asks may itself run nested inside another handler's wait.
     virtual void PostEnd() = 0;
-    // Ends the process at once; the real one does not return.
-    virtual void EndProgram() = 0;
+    // Ends the process at once with this exit status; the real one does not return.
+    virtual void EndProgram(uint32_t status) = 0;
 };
 
 class SaverController {
@@ -54,7 +54,8 @@ public:
     void OnDisplayChange(const std::vector<petals::Monitor>& laidOut, const std::vector<petals::Monitor>& now);
     void EndSaver();
     // The window or the pictures it draws into could not be made: nothing would ever end
-    // the saver, so the program gives back what start-up changed and ends at once.
+    // the saver, so the program gives back what start-up changed and ends at once, with
+    // the status of a mode that could not start.
     void EndWithoutWindow();
 
     bool Running() const { return running_; }

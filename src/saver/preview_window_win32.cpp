@@ -61,13 +61,14 @@ bool LoadPreviewPicture(fw::win::RetainedPicture& out) {
 
 class PreviewWindow final : public fw::win::Window {
 public:
-    void Show(const startup::PreviewPlacement& p) {
+    bool Show(const startup::PreviewPlacement& p) {
         host_ = fw::win::ToHwnd(p.parent);
         // Loaded as a borderless window, then made a child of the host: WS_CHILD added
         // (the popup bit goes, as a window cannot be both).
-        Create(L"FlutteraPreview", 0, fw::win::Widen(startup::kPreviewCaption).c_str(), WS_POPUP | WS_CLIPCHILDREN,
-               0, 0, 0, 0, nullptr, nullptr, LoadCursor(nullptr, IDC_ARROW), nullptr,
-               GetSysColorBrush(COLOR_BTNFACE));
+        if (!Create(L"FlutteraPreview", 0, fw::win::Widen(startup::kPreviewCaption).c_str(),
+                    WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr, nullptr, LoadCursor(nullptr, IDC_ARROW),
+                    nullptr, GetSysColorBrush(COLOR_BTNFACE)))
+            return false;
         const DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd(), GWL_STYLE));
         SetWindowLongW(hwnd(), GWL_STYLE, static_cast<LONG>((style & ~WS_POPUP) | WS_CHILD));
         SetParent(hwnd(), host_);
@@ -79,6 +80,7 @@ public:
         ShowWindow(hwnd(), SW_SHOWNORMAL);
         // A host in another process may go without telling its children.
         SetTimer(hwnd(), kHostWatch, kHostWatchMs, nullptr);
+        return true;
     }
 
 protected:
@@ -126,9 +128,9 @@ private:
 
 }  // namespace
 
-void ShowPreviewWindow(const startup::PreviewPlacement& placement) {
+bool ShowPreviewWindow(const startup::PreviewPlacement& placement) {
     static PreviewWindow window;
-    window.Show(placement);
+    return window.Show(placement);
 }
 
 }  // namespace saver

@@ -86,9 +86,9 @@ public:
         DestroyWindow(hwnd());
     }
     void PostEnd() override { PostMessageW(hwnd(), kEndMessage, 0, 0); }
-    void EndProgram() override {
+    void EndProgram(uint32_t status) override {
         if (watcher_) watcher_->Ending(scene_ ? scene_->Rows() : 0);
-        ExitProcess(0);
+        ExitProcess(status);
     }
 
 protected:

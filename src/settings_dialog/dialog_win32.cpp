@@ -258,13 +258,14 @@ void SettingsDialog::CreateChild(const ControlSpec& c, size_t place) {
 
 // --- Load, resize, show, close -----------------------------------------------------------
 
-void SettingsDialog::Run() {
-    if (!CreateWindows()) return;
+bool SettingsDialog::Run() {
+    if (!CreateWindows()) return false;
     Load();
     loaded_ = true;
     OnResize();
     Show();
     MessageLoop();
+    return true;
 }
 
 void SettingsDialog::Load() {
@@ -362,10 +363,13 @@ bool SettingsDialog::Save() {
     return model_.SaveSettings(fw::win::Narrow(text));
 }
 
-void ShowSettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, startup::SaverSettings& settings,
-                        fw::FilePort& files, const std::string& programFolder, const fw::NumberFormat& numbers) {
+bool ShowSettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, startup::SaverSettings& settings,
+                        fw::FilePort& files, const std::string& programFolder, const fw::NumberFormat& numbers,
+                        uint32_t& error) {
     SettingsDialog dialog(sys, hooks, settings, files, programFolder, numbers);
-    dialog.Run();
+    if (dialog.Run()) return true;
+    error = GetLastError();
+    return false;
 }
 
 }  // namespace dialog

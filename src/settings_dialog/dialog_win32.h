@@ -10,9 +10,11 @@
 
 namespace dialog {
 
-// Shows the settings dialog modally over these settings; returns when it has closed.
+// Shows the settings dialog modally over these settings; returns when it has closed, or
+// at once with false and the system's error number when its window could not be made.
 // Numbers typed by the user are read with the user's separators.
-void ShowSettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, startup::SaverSettings& settings,
-                        fw::FilePort& files, const std::string& programFolder, const fw::NumberFormat& numbers);
+bool ShowSettingsDialog(fw::SystemHooksPort& sys, startup::HookState& hooks, startup::SaverSettings& settings,
+                        fw::FilePort& files, const std::string& programFolder, const fw::NumberFormat& numbers,
+                        uint32_t& error);
 
 }  // namespace dialog

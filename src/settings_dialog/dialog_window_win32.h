@@ -28,7 +28,9 @@ public:
                    fw::FilePort& files, const std::string& programFolder, const fw::NumberFormat& numbers);
     ~SettingsDialog();
 
-    void Run();
+    // Makes the windows and runs the dialog until it closes; false, with nothing shown, when
+    // its form could not be made.
+    bool Run();
 
     // SurfaceHost.
     std::optional<LRESULT> OnSurfaceMessage(Surface& surface, UINT msg, WPARAM wp, LPARAM lp) override;

@@ -20,6 +20,19 @@ SaveProblem ProblemFor(SaveStep step, fw::FileError error) {
     }
 }
 
+// The save's own files beside the settings file (the backup and the temporary) have names
+// no one gives a file by hand, as a copy kept by hand is "Fluttera.ini.old" or ".bak": a
+// file found under them is taken for the save's, and replaced, removed or read as the
+// settings. Files of the names earlier versions used (".old", ".new") are left alone, as
+// they cannot be told from such a copy.
+std::string BackupPath(const std::string& path) { return path + ".~save-old"; }
+
+std::string PathToRead(fw::FilePort& files, const std::string& path) {
+    if (files.Find(path) == fw::kErrorFileNotFound && files.Find(BackupPath(path)) == fw::kFileDone)
+        return BackupPath(path);
+    return path;
+}
+
 namespace {
 SaveResult Failed(SaveStep step, fw::FileError error) { return {ProblemFor(step, error), error}; }
 
@@ -33,24 +46,27 @@ bool WorthWritingInPlace(SaveStep step, fw::FileError error) {
            error == fw::kErrorUnableToMoveReplacement2;
 }
 
-std::string BackupPath(const std::string& path) { return path + ".old"; }
+std::string TempPath(const std::string& path) { return path + ".~save-new"; }
 
-// A backup beside the file is left from a save cut off between its steps: where the old
-// file is under the backup name only, it goes back.
+// A backup beside the file is left from a save cut off between its steps: where the file
+// is known to be missing, the old file is under the backup name only and goes back; where
+// the file is there, the save got as far as putting it in. Where the system cannot tell,
+// both stay as they are.
 void PutBackOrRemoveBackup(fw::FilePort& files, const std::string& path) {
     const std::string backup = BackupPath(path);
-    if (!files.Exists(backup)) return;
-    if (files.Exists(path))
+    if (files.Find(backup) != fw::kFileDone) return;
+    const fw::FileError file = files.Find(path);
+    if (file == fw::kFileDone)
         files.Remove(backup);
-    else
-        files.Move(backup, path);
+    else if (file == fw::kErrorFileNotFound)
+        files.Move(backup, path);  // never over a file that came meanwhile
 }
 
 // The written temporary in the file's place; after a failure the old file is in its place.
 fw::FileError PutInPlace(fw::FilePort& files, const std::string& temp, const std::string& path) {
     const std::string backup = BackupPath(path);
     fw::FileError error = files.Replace(temp, path, backup);
-    if (error == fw::kErrorFileNotFound && !files.Exists(path)) {
+    if (error == fw::kErrorFileNotFound && files.Find(path) == fw::kErrorFileNotFound) {
         error = files.Move(temp, path);  // the first save
     } else if (error == fw::kErrorUnableToMoveReplacement2) {
         // The old file is under the backup name and the new one beside it: the new one goes
@@ -61,7 +77,7 @@ fw::FileError PutInPlace(fw::FilePort& files, const std::string& temp, const std
             files.Move(backup, path);
     }
     // Where even the old file could not go back, the next save puts it back.
-    if (files.Exists(path)) files.Remove(backup);
+    if (error == fw::kFileDone || files.Find(path) == fw::kFileDone) files.Remove(backup);
     return error;
 }
 }  // namespace
@@ -69,7 +85,8 @@ fw::FileError PutInPlace(fw::FilePort& files, const std::string& temp, const std
 SaveResult ReadForUpdate(fw::FilePort& files, const std::string& path, std::string& bytes) {
     bytes.clear();
     PutBackOrRemoveBackup(files, path);
-    const fw::FileError error = files.Read(path, bytes);
+    // Where the backup could not go back, its lines are the ones the new file keeps.
+    const fw::FileError error = files.Read(PathToRead(files, path), bytes);
     if (error == fw::kErrorFileNotFound) {
         bytes.clear();
         return {};
@@ -85,7 +102,7 @@ SaveResult ReplaceWhole(fw::FilePort& files, const std::string& path, const std:
     // The system would let some writers (and Wine's owner, root) replace it anyway; the
     // attribute is the user's word that the file stays as it is.
     if (files.IsReadOnly(path)) return {SaveProblem::FileReadOnly, fw::kErrorAccessDenied};
-    const std::string temp = path + ".new";
+    const std::string temp = TempPath(path);
     fw::FileError error = files.WriteNew(temp, bytes);
     SaveStep step = SaveStep::Write;
     if (error == fw::kFileDone) {

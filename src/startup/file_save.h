@@ -31,10 +31,19 @@ struct SaveResult {
     bool ok() const { return problem == SaveProblem::None; }
 };
 
+// The name the old file has while the new one takes its place. Only a save cut off between
+// its steps (a power loss, or neither file able to go in) leaves a file of this name.
+std::string BackupPath(const std::string& path);
+
+// The file to read the settings from: the file, or, where it is known to be missing, the
+// old file that a cut-off save left under the backup name, so that neither the saver nor
+// the next save works from the defaults.
+std::string PathToRead(fw::FilePort& files, const std::string& path);
+
 // The file's bytes before it is changed: empty when it does not exist yet. A file that
 // is there but cannot be read is a failure, so that a save never drops its other lines.
 // A backup that a save cut off (a power loss) left beside it is put back where the file
-// is missing, and removed otherwise.
+// is known to be missing, and removed where the file is there.
 SaveResult ReadForUpdate(fw::FilePort& files, const std::string& path, std::string& bytes);
 
 // Replaces the whole file: the bytes are written beside it, flushed, then put in its place

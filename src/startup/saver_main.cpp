@@ -30,8 +30,9 @@ namespace {
 void RunPreview(StartupPlatform& platform, const std::string& commandLine) {
     auto parent = PreviewParent(commandLine);
     if (!parent || !platform.IsWindow(*parent)) {
-        // No host to live in: nothing would ever close the preview.
-        platform.EndProgram();
+        // No host to live in: nothing would ever close the preview. The host named was
+        // the caller's to give, so this is an end as told, not a failure.
+        platform.EndProgram(0);
         return;
     }
     fw::Rect r = platform.WindowRect(*parent);
@@ -44,7 +45,14 @@ void RunPreview(StartupPlatform& platform, const std::string& commandLine) {
     p.heightTwips = PixelsToTwips(int64_t{r.bottom} - r.top, ty);
     p.imageWidth = p.widthTwips / tx;
     p.imageHeight = p.heightTwips / ty;
-    platform.ShowPreview(p);
+    // Without its window nothing would ever end the process.
+    if (!platform.ShowPreview(p)) platform.EndProgram(kExitNotStarted);
+}
+
+// Asked for by the user, so the user is told; the program ends at once after.
+std::string DialogFailureText(uint32_t error) {
+    return "設定画面を開けませんでした" + (error ? "（エラー " + std::to_string(error) + "）" : std::string()) +
+           "。\nほかのプログラムをいくつか閉じてから、もう一度開いてください。";
 }
 }  // namespace
 
@@ -52,7 +60,7 @@ void SaverMain(StartupPlatform& platform, fw::SystemHooksPort& sys, HookState& s
     bool saverOpen = platform.WindowWithCaptionExists(kSaverCaption);
     bool dialogOpen = platform.WindowWithCaptionExists(kDialogCaption);
     if (saverOpen || dialogOpen) {
-        platform.EndProgram();
+        platform.EndProgram(0);
         return;
     }
     const std::string commandLine = platform.CommandLine();
@@ -64,12 +72,17 @@ void SaverMain(StartupPlatform& platform, fw::SystemHooksPort& sys, HookState& s
     SaverSettings settings;
     LoadSettings(platform.Files(), platform.ProgramFolder(), settings, platform.UserNumbers());
     if (mode == "C") {
-        platform.ShowSettingsDialog(settings);
-        platform.EndProgram();
+        uint32_t error = 0;
+        if (platform.ShowSettingsDialog(settings, error)) {
+            platform.EndProgram(0);
+            return;
+        }
+        platform.ShowMessage(DialogFailureText(error));
+        platform.EndProgram(kExitNotStarted);
         return;
     }
     if (!commandLine.empty() && mode != "S") {
-        platform.EndProgram();
+        platform.EndProgram(0);
         return;
     }
     if (mode == "S") {

@@ -16,6 +16,10 @@
 
 namespace startup {
 
+// The program's exit status when its mode could not start (its window could not be made);
+// every other end, a refused switch or a second start included, is 0.
+inline constexpr uint32_t kExitNotStarted = 1;
+
 // Where the preview goes: its host, the form's size in twips and the picture's in pixels.
 struct PreviewPlacement {
     fw::WindowId parent = 0;
@@ -31,8 +35,9 @@ public:
     virtual bool WindowWithCaptionExists(const std::string& caption) = 0;
     // The argument text the system handed the program, without its own path.
     virtual std::string CommandLine() = 0;
-    // Ends the process at once. The real one does not return; a fake does.
-    virtual void EndProgram() = 0;
+    // Ends the process at once with this exit status. The real one does not return; a
+    // fake does.
+    virtual void EndProgram(uint32_t status) = 0;
     virtual bool IsWindow(fw::WindowId window) = 0;
     // GetWindowRect into a zeroed rectangle: a failed call leaves zeros.
     virtual fw::Rect WindowRect(fw::WindowId window) = 0;
@@ -42,10 +47,15 @@ public:
     virtual fw::FilePort& Files() = 0;
     virtual std::string ProgramFolder() = 0;
     virtual fw::NumberFormat UserNumbers() = 0;
-    // Loads the preview form, makes it a child of the host, places and shows it.
-    virtual void ShowPreview(const PreviewPlacement& placement) = 0;
-    // Shows the settings dialog modally over the settings read; returns when it has closed.
-    virtual void ShowSettingsDialog(SaverSettings& settings) = 0;
+    // Loads the preview form, makes it a child of the host, places and shows it; false
+    // when its window could not be made.
+    virtual bool ShowPreview(const PreviewPlacement& placement) = 0;
+    // Shows the settings dialog modally over the settings read; returns when it has closed,
+    // or at once with false and the system's error number (0 when it gave none) when its
+    // window could not be made.
+    virtual bool ShowSettingsDialog(SaverSettings& settings, uint32_t& error) = 0;
+    // A message box of the program's own, owned by no window.
+    virtual void ShowMessage(const std::string& text) = 0;
     // Loads the saver window with the settings read; it runs until the saver ends the
     // program.
     virtual void RunSaver(const SaverSettings& settings) = 0;

@@ -74,7 +74,7 @@ bool FileExists(fw::FilePort& files, const std::string& path) {
 
 void LoadSettings(fw::FilePort& files, const std::string& programFolder, SaverSettings& s,
                   const fw::NumberFormat& numbers) {
-    const std::string file = SettingsFilePath(programFolder);
+    const std::string file = PathToRead(files, SettingsFilePath(programFolder));
     ReadNumber(files, file, numbers, kKeyPetalCount, kDefaultPetalCount, s.PetalCount);
     ReadNumber(files, file, numbers, kKeyMusicKind, music::kMusicNone, s.MusicKind);
     ReadNumber(files, file, numbers, kKeyMusicRepeat, 0, s.MusicRepeat);

@@ -44,8 +44,8 @@ bool SurvivesSettingsFile(const std::string& text);
 // True when the path (without one trailing "\") opens for reading.
 bool FileExists(fw::FilePort& files, const std::string& path);
 
-// Fills the record from the settings file with its defaults and checks. Numbers are
-// read with the user's separators.
+// Fills the record from the settings file with its defaults and checks (from its backup
+// where a cut-off save left only that). Numbers are read with the user's separators.
 void LoadSettings(fw::FilePort& files, const std::string& programFolder, SaverSettings& settings,
                   const fw::NumberFormat& numbers = {});
 

@@ -94,9 +94,10 @@ def install_run_uninstall(test, box, msi, machine):
         if p.poll() is None:
             p.kill()
 
-    # Settings saved beside the saver go with it.
-    with open(os.path.join(os.path.dirname(scr), "Fluttera.ini"), "wb") as f:
-        f.write(b"[Section]\r\n")
+    # Settings saved beside the saver go with it, and so does what a cut-off save left.
+    for name in ("Fluttera.ini", "Fluttera.ini.~save-old", "Fluttera.ini.~save-new"):
+        with open(os.path.join(os.path.dirname(scr), name), "wb") as f:
+            f.write(b"[Section]\r\n")
     uninstall(test, box)
     test.assertFalse(os.path.exists(os.path.dirname(scr)), "the program's folder is still there")
     test.assertIsNone(box.reg_value(DESKTOP, "SCRNSAVE.EXE"))
@@ -196,8 +197,14 @@ class Upgrade(unittest.TestCase):
             install(self, box, next_msi)
             self.assertEqual((box.reg_value(DESKTOP, "SCRNSAVE.EXE"), box.reg_value(DESKTOP, "ScreenSaveActive")),
                              (other, "0"), "the upgrade chose Fluttera again")
+            # A copy of the settings the user kept beside them is the user's: it stays.
+            mine = os.path.join(os.path.dirname(scr), "Fluttera.ini.old")
+            with open(mine, "wb") as f:
+                f.write(settings)
             uninstall(self, box)
             self.assertEqual(box.reg_value(DESKTOP, "SCRNSAVE.EXE"), other)
+            with open(mine, "rb") as f:
+                self.assertEqual(f.read(), settings, "the removal took the user's own file")
         finally:
             box.close()
 

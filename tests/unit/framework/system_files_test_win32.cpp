@@ -1,5 +1,5 @@
-// The Win32 side of two things the system may not give: a DLL's functions, and a file
-// that can be written but not replaced.
+// The Win32 side of what the system may not give: a DLL's functions, a file that can be
+// written but not replaced, and a move over a file that is there.
 #include "framework/adapters_win32.h"
 #include "music/media_port_win32.h"
 
@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <string>
 
 namespace {
 
@@ -34,6 +35,26 @@ TEST(Files, WritingInPlaceLeavesExactlyTheNewBytes) {
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
     }
     std::remove(path.c_str());
+}
+
+// A backup is put back only by a move that never replaces: the file may have come back
+// meanwhile.
+TEST(Files, AMoveNeverReplacesAFileAndAMissingOneIsNotFound) {
+    char folder[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, folder), 0u);
+    const std::string from = std::string(folder) + "fluttera-move-" + std::to_string(GetCurrentProcessId());
+    const std::string to = from + ".ini";
+    fw::win::Files files;
+    EXPECT_EQ(files.Find(to), fw::kErrorFileNotFound);
+    std::ofstream(from, std::ios::binary) << "backup";
+    std::ofstream(to, std::ios::binary) << "newer";
+    EXPECT_EQ(files.Move(from, to), fw::kErrorAlreadyExists);
+    EXPECT_EQ(files.ReadAll(to), "newer");
+    std::remove(to.c_str());
+    EXPECT_EQ(files.Move(from, to), fw::kFileDone);
+    EXPECT_EQ(files.ReadAll(to), "backup");
+    EXPECT_EQ(files.Find(from), fw::kErrorFileNotFound);
+    std::remove(to.c_str());
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ public:
     std::string CommandLine() override { return commandLine; }
     void Unload() override { log_.push_back("Unload"); }
     void PostEnd() override { log_.push_back("PostEnd"); }
-    void EndProgram() override { log_.push_back("End"); }
+    void EndProgram(uint32_t status) override { log_.push_back(status ? "End " + std::to_string(status) : "End"); }
 
 private:
     std::vector<std::string>& log_;
@@ -79,8 +79,8 @@ TEST(EndSaver, EmptyCommandLineLeavesCursorAndFlagAlone) {
 
 TEST(EndSaver, WithoutItsWindowTheSaverGivesBackWhatStartUpChangedAndEnds) {
     struct Case { const char* cmd; V calls; } cases[] = {
-        {"/s", {"SPI(97,0,0)", "ShowCursor(-1)=0", "SPI(17,1,0)", "End"}},
-        {"", {"SPI(17,1,0)", "End"}},
+        {"/s", {"SPI(97,0,0)", "ShowCursor(-1)=0", "SPI(17,1,0)", "End 1"}},
+        {"", {"SPI(17,1,0)", "End 1"}},
     };
     for (const auto& k : cases) {
         Saver s;

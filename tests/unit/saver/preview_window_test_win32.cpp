@@ -42,7 +42,7 @@ TEST(PreviewWindow, ShowsThePictureInsideItsHostAndEndsWithIt) {
     p.heightTwips = 112 * 15;
     p.imageWidth = 152;
     p.imageHeight = 112;
-    saver::ShowPreviewWindow(p);
+    ASSERT_TRUE(saver::ShowPreviewWindow(p));
 
     HWND preview = FindWindowExW(host, nullptr, nullptr, L"Preview Window");
     ASSERT_TRUE(preview) << "no child window captioned Preview Window";

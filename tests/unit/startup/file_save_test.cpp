@@ -16,8 +16,8 @@ using startup::SaveStep;
 
 const std::string kFolder = "C:\\Saver";
 const std::string kIni = "C:\\Saver\\Fluttera.ini";
-const std::string kTemp = kIni + ".new";
-const std::string kBackup = kIni + ".old";
+const std::string kTemp = kIni + ".~save-new";
+const std::string kBackup = kIni + ".~save-old";
 
 TEST(WriteSettings, TheFileHoldsTheOldFourValuesOrTheNewFour) {
     const std::string before = fw::Utf8ToCp932("; mine\r\n[Section]\r\n花びらの数= 300\r\nBGM区分= 0\r\n");
@@ -41,6 +41,9 @@ TEST(WriteSettings, TheFileHoldsTheOldFourValuesOrTheNewFour) {
         {"... and the new one never goes in", [](fakes::Files& f) { f.replaceErrors[kIni] = 1177; f.moveErrors[kTemp] = 5; f.inPlaceErrors[kIni] = 5; }, SaveProblem::Other, 1177},
         {"a cut-off save's backup beside the file", [](fakes::Files& f) { f.files[kBackup] = "stale"; }, SaveProblem::None, 0},
         {"a cut-off save's backup alone", [](fakes::Files& f) { f.files[kBackup] = f.files[kIni]; f.files.erase(kIni); }, SaveProblem::None, 0},
+        // Put back only over no file: the attributes unreadable say nothing of that.
+        {"a stale backup, the file's attributes unreadable", [](fakes::Files& f) { f.files[kBackup] = "stale"; f.findErrors[kIni] = 5; }, SaveProblem::None, 0},
+        {"the user's own Fluttera.ini.old and .new", [](fakes::Files& f) { f.files[kIni + ".old"] = "mine"; f.files[kIni + ".new"] = "mine"; }, SaveProblem::None, 0},
         {"neither a new file nor the file", [](fakes::Files& f) { f.writeErrors[kTemp] = 5; f.inPlaceErrors[kIni] = 5; }, SaveProblem::FolderNotWritable, 5},
         {"write-protected medium", [](fakes::Files& f) { f.writeErrors[kTemp] = 19; }, SaveProblem::FolderNotWritable, 19},
         {"disk full half-way", [](fakes::Files& f) { f.writeErrors[kTemp] = 112; }, SaveProblem::DiskFull, 112},
@@ -58,6 +61,8 @@ TEST(WriteSettings, TheFileHoldsTheOldFourValuesOrTheNewFour) {
         files.files[kIni] = before;
         c.fault(files);
         const auto temp = files.files.count(kTemp) ? std::optional(files.files[kTemp]) : std::nullopt;
+        auto others = files.files;  // every file but the settings and the save's own
+        for (const auto& own : {kIni, kTemp, kBackup}) others.erase(own);
         startup::SaverSettings s;
         s.MusicKind = 1;
         s.MusicRepeat = 4;
@@ -68,7 +73,9 @@ TEST(WriteSettings, TheFileHoldsTheOldFourValuesOrTheNewFour) {
         EXPECT_EQ(files.files[kIni], r.ok() ? after : before);
         EXPECT_EQ(files.files.count(kTemp) ? std::optional(files.files[kTemp]) : std::nullopt, temp)
             << "the file written beside it stayed, or one in the way went";
-        EXPECT_EQ(files.files.size(), temp ? 2u : 1u);
+        auto left = files.files;
+        for (const auto& own : {kIni, kTemp}) left.erase(own);
+        EXPECT_EQ(left, others) << "a backup stayed, or a file not the save's changed";
         // Written over in place after a refused replacement: the file beside it came first.
         if (r.ok()) {
             EXPECT_LE(files.writes, 2) << "the four keys in one write";

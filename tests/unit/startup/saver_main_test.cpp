@@ -15,9 +15,11 @@ public:
     std::vector<std::string> calls;
     fw::Rect hostRect{0, 0, 152, 112};
     bool hostIsWindow = true;
+    bool windowsMade = true;  // false: the mode's window cannot be made
     startup::PreviewPlacement placement;
     fakes::Files files;
     startup::SaverSettings handed;  // what the window was given
+    std::string message;
 
     bool WindowWithCaptionExists(const std::string& caption) override {
         calls.push_back("Find " + caption);
@@ -25,7 +27,7 @@ public:
         return false;
     }
     std::string CommandLine() override { return commandLine; }
-    void EndProgram() override { calls.push_back("End"); }
+    void EndProgram(uint32_t status) override { calls.push_back(status ? "End " + std::to_string(status) : "End"); }
     bool IsWindow(fw::WindowId) override { return hostIsWindow; }
     fw::Rect WindowRect(fw::WindowId) override { return hostRect; }
     int32_t TwipsPerPixelX() override { return 15; }
@@ -36,13 +38,20 @@ public:
         return "C:\\Saver";
     }
     fw::NumberFormat UserNumbers() override { return {}; }
-    void ShowPreview(const startup::PreviewPlacement& p) override {
+    bool ShowPreview(const startup::PreviewPlacement& p) override {
         placement = p;
         calls.push_back("Preview " + std::to_string(p.parent));
+        return windowsMade;
     }
-    void ShowSettingsDialog(startup::SaverSettings& s) override {
+    bool ShowSettingsDialog(startup::SaverSettings& s, uint32_t& error) override {
         handed = s;
         calls.push_back("Dialog");
+        if (!windowsMade) error = 1400;
+        return windowsMade;
+    }
+    void ShowMessage(const std::string& text) override {
+        message = text;
+        calls.push_back("Message");
     }
     void RunSaver(const startup::SaverSettings& s) override {
         handed = s;
@@ -91,6 +100,22 @@ TEST(SaverMain, ModeTable) {
         EXPECT_EQ(r.Go(c.cmd), c.calls) << c.cmd;
         EXPECT_EQ(!r.hooks.calls.empty(), c.hooks) << c.cmd;
     }
+}
+
+TEST(SaverMain, AModeWhoseWindowCannotBeMadeEndsWithAFailure) {
+    struct Case { const char* cmd; V calls; } cases[] = {
+        {"/c", {"LoadSettings", "Dialog", "Message", "End 1"}},  // the user asked: told why
+        {"/p 1234", {"Preview 1234", "End 1"}},
+    };
+    for (const auto& c : cases) {
+        Startup r;
+        r.platform.windowsMade = false;
+        EXPECT_EQ(r.Go(c.cmd), c.calls) << c.cmd;
+    }
+    Startup r;
+    r.platform.windowsMade = false;
+    r.Go("/c");
+    EXPECT_NE(r.platform.message.find("1400"), std::string::npos) << r.platform.message;
 }
 
 TEST(SaverMain, TheWindowIsGivenTheSettingsReadOnce) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace {
 
 const std::string kFolder = "C:\\Saver";
@@ -40,6 +42,21 @@ TEST(LoadSettings, MissingFileGivesTheDefaults) {
     EXPECT_EQ(s.MusicKind, 0);
     EXPECT_EQ(s.MusicRepeat, 0);
     EXPECT_EQ(s.MusicFile, "");
+}
+
+TEST(LoadSettings, ACutOffSavesBackupStandsInForAMissingFile) {
+    const std::string backup = kIni + ".~save-old";
+    struct Case { const char* name; std::map<std::string, std::string> files; int16_t petals; } cases[] = {
+        {"the backup alone", {{backup, FileWith("花びらの数= 42\r\n")}}, 42},
+        {"the file beside it", {{kIni, FileWith("花びらの数= 7\r\n")}, {backup, FileWith("花びらの数= 42\r\n")}}, 7},
+        {"a Fluttera.ini.old is no backup", {{kIni + ".old", FileWith("花びらの数= 42\r\n")}}, 300},
+    };
+    for (const auto& c : cases) {
+        fakes::Files files;
+        files.files = c.files;
+        EXPECT_EQ(Load(files).PetalCount, c.petals) << c.name;
+        EXPECT_EQ(files.files, c.files) << c.name << ": loading changed a file";
+    }
 }
 
 TEST(LoadSettings, PetalCountValues) {

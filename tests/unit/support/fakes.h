@@ -23,6 +23,7 @@ public:
     std::map<std::string, fw::FileError> replaceErrors;  // putting a file in this one's place fails, as documented
     std::map<std::string, fw::FileError> moveErrors;     // renaming this file fails, changing nothing
     std::map<std::string, fw::FileError> inPlaceErrors;  // writing over this file fails, changing nothing
+    std::map<std::string, fw::FileError> findErrors;     // the system cannot tell whether it is there
     std::map<std::string, std::string> shortPaths;
     int writes = 0;  // files made whole
 
@@ -62,7 +63,7 @@ public:
         auto error = moveErrors.find(from);
         if (error != moveErrors.end()) return error->second;
         if (!files.count(from)) return fw::kErrorFileNotFound;
-        if (folders.count(to) || readOnly.count(to)) return fw::kErrorAccessDenied;
+        if (Find(to) != fw::kErrorFileNotFound) return fw::kErrorAlreadyExists;
         Rename(from, to);
         return fw::kFileDone;
     }
@@ -80,7 +81,11 @@ public:
         if (readOnly.count(path)) return fw::kErrorAccessDenied;
         return files.erase(path) ? fw::kFileDone : fw::kErrorFileNotFound;
     }
-    bool Exists(const std::string& path) override { return files.count(path) || folders.count(path); }
+    fw::FileError Find(const std::string& path) override {
+        auto error = findErrors.find(path);
+        if (error != findErrors.end()) return error->second;
+        return files.count(path) || folders.count(path) ? fw::kFileDone : fw::kErrorFileNotFound;
+    }
     bool IsReadOnly(const std::string& path) override { return readOnly.count(path) > 0; }
     bool CanOpenForReading(const std::string& path) override {
         return files.count(path) && !unreadable.count(path) && !folders.count(path);
