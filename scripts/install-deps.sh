@@ -37,6 +37,9 @@ pkgs=(
   # session bus of the test's own (dbus-run-session), a wallpaper setter that publishes
   # the background on the root (hsetroot), and the check of the package's theme entry.
   mate-screensaver dconf-gsettings-backend dbus desktop-file-utils hsetroot
+  # The Wayland program under a headless sway of the tests' own: its idle daemon, its
+  # background setter, screenshots (grim), keys (wtype) and the list of what it offers.
+  sway swayidle swaybg grim wtype wayland-utils
 )
 
 # The Linux hack's package alone: the compiler, CMake, Xlib and MIT-SHM headers, dpkg-dev
