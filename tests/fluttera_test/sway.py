@@ -18,7 +18,7 @@ from .pictures import Image, differences, known_points, read_picture
 from .session import GUARD, wait_until
 from .users import ordinary_user
 
-WIDTH, HEIGHT = 1280, 720  # every output's pixels, whatever its scale
+WIDTH, HEIGHT = 1280, 720  # every output's pixels by default, whatever its scale
 # Each output's desktop: a gradient between two colours with a light rectangle on it (none is
 # pink, so a petal over it is told apart), one pair per output in the order they come.
 COLOURS = (("#1f3c6e", "#5a9a8a"), ("#3c5a1f", "#2a4a6a"), ("#4a3a6e", "#1f6e5a"), ("#20406a", "#6a7a3c"))
@@ -27,11 +27,11 @@ PASSED_ON = ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS")
 
 
 class Sway:
-    """sway with outputs at the given scales (HEADLESS-1, ...), each showing its desktop
-    picture once it starts."""
+    """sway with outputs at the given scales (HEADLESS-1, ...) of `size` pixels, each
+    showing its desktop picture once it starts."""
 
-    def __init__(self, test, scales=(1,)):
-        self.user = ordinary_user(test)
+    def __init__(self, test=None, scales=(1,), size=(WIDTH, HEIGHT)):
+        self.user, self.size = ordinary_user(test), size
         self.folder = tempfile.mkdtemp(prefix="fluttera-sway-")
         os.chmod(self.folder, 0o755)
         self.runtime = os.path.join(self.folder, "run")
@@ -65,11 +65,11 @@ class Sway:
         """The output's setting: its size, scale and desktop picture (made here)."""
         first, second = COLOURS[len(self.pictures) % len(COLOURS)]
         picture = os.path.join(self.folder, f"{name}.png")
-        subprocess.run(["convert", "-size", f"{WIDTH}x{HEIGHT}", f"gradient:{first}-{second}", "-fill", "#f0f0e8",
+        subprocess.run(["convert", "-size", "{}x{}".format(*self.size), f"gradient:{first}-{second}", "-fill", "#f0f0e8",
                         "-draw", "rectangle 40,40 300,200", picture], check=True)
         os.chmod(picture, 0o644)
         self.pictures[name] = read_picture(picture)
-        return f"output {name} mode --custom {WIDTH}x{HEIGHT} scale {scale} bg {picture} stretch"
+        return "output {} mode --custom {}x{} scale {} bg {} stretch".format(name, *self.size, scale, picture)
 
     def env(self, **variables):
         """The variables of a program of this session."""
@@ -125,7 +125,7 @@ class Sway:
 
     def wait_for_desktop(self, output):
         """Waits until the output shows its desktop picture; returns that screenshot."""
-        picture, points = self.pictures[output], known_points([(0, 0, WIDTH, HEIGHT)])
+        picture, points = self.pictures[output], known_points([(0, 0, *self.size)])
 
         def shown():
             now = self.shot(output)

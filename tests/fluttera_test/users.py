@@ -8,16 +8,19 @@ import sys
 TEST_USER = "fluttera-test"
 
 
-def ordinary_user(test):
-    """The test user (made when missing); skips the test where that cannot be."""
+def ordinary_user(test=None):
+    """The test user (made when missing); skips the test (without one: ends the run) where
+    that cannot be."""
+    def cannot(why):
+        test.skipTest(why) if test else sys.exit(why)
     try:
         return pwd.getpwnam(TEST_USER)
     except KeyError:
         if os.geteuid() != 0:
-            test.skipTest(f"no user {TEST_USER} and not root to make one")
+            cannot(f"no user {TEST_USER} and not root to make one")
         subprocess.run(["useradd", "-m", "-s", "/bin/sh", TEST_USER], check=True)
         print(f"(made the user {TEST_USER} for this test)", file=sys.stderr)
         user = pwd.getpwnam(TEST_USER)
     if os.geteuid() != 0 and os.geteuid() != user.pw_uid:
-        test.skipTest(f"cannot run programs as {TEST_USER}")
+        cannot(f"cannot run programs as {TEST_USER}")
     return user
