@@ -135,14 +135,14 @@ class Sway:
         return now
 
     def add_output(self, scale=1):
-        """A new output, as when a monitor is plugged in; returns its name once it shows its
-        desktop."""
+        """A new output, as when a monitor is plugged in, at this session's size; returns its
+        name once sway lists it. It shows sway's bare background: a picture set now could
+        come after a program running has taken its still of the output."""
         before = set(self.outputs())
         self.msg("create_output")
         name = wait_until(lambda: (set(self.outputs()) - before or {None}).pop(), proc=self.proc)
         assert name, "sway made no output"
-        self.msg(*self.output_line(name, scale).split())
-        self.wait_for_desktop(name)
+        self.msg("output", name, "mode", "--custom", "{}x{}".format(*self.size), "scale", str(scale))
         return name
 
     def stop(self):
