@@ -15,6 +15,8 @@ WaylandOptions ParseWaylandOptions(const std::vector<std::string>& args) {
                    hack::IsOption(a, "scale")) {
             o.messages.push_back("\"" + a + "\" is an option of the X11 hack (fluttera), not of this program");
             o.ok = false;
+            // Its value goes with it, not on to be read as an option of its own.
+            if ((hack::IsOption(a, "window-id") || hack::IsOption(a, "scale")) && i + 1 < args.size()) ++i;
         } else {
             shared.push_back(a);
         }
