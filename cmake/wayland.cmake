@@ -22,6 +22,7 @@ set(WL_PROTOCOL_XML
   ${CMAKE_SOURCE_DIR}/src/wayland/protocols/wlr-layer-shell-unstable-v1.xml
   ${CMAKE_SOURCE_DIR}/src/wayland/protocols/wlr-screencopy-unstable-v1.xml)
 set(WL_PROTOCOL_SRC)
+set(WL_PROTOCOL_HEADERS)
 foreach(xml ${WL_PROTOCOL_XML})
   get_filename_component(name ${xml} NAME_WE)
   add_custom_command(
@@ -30,7 +31,10 @@ foreach(xml ${WL_PROTOCOL_XML})
     COMMAND ${WAYLAND_SCANNER} private-code ${xml} ${WL_GEN_DIR}/${name}-protocol.c
     DEPENDS ${xml} VERBATIM)
   list(APPEND WL_PROTOCOL_SRC ${WL_GEN_DIR}/${name}-protocol.c ${WL_GEN_DIR}/${name}-client-protocol.h)
+  list(APPEND WL_PROTOCOL_HEADERS ${WL_GEN_DIR}/${name}-client-protocol.h)
 endforeach()
+# The headers alone, for the analyzer, which reads the sources without building them.
+add_custom_target(fluttera_wayland_headers DEPENDS ${WL_PROTOCOL_HEADERS})
 
 # The generated code is wayland-scanner's, not ours to mend: a library of its own, without
 # the program's -Wconversion, and its headers read as system headers, so neither the

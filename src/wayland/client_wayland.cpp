@@ -78,23 +78,38 @@ void Client::OnGlobal(void* data, wl_registry* registry, uint32_t name, const ch
     auto* self = static_cast<Client*>(data);
     Globals& g = self->globals_;
     const std::string iface = interface;
+    // One of each; a second offer of a global is left alone.
     if (iface == wl_compositor_interface.name && !g.compositor) {
         g.compositor = Bind<wl_compositor>(registry, name, &wl_compositor_interface, version, 4);
-    } else if (iface == wl_shm_interface.name && !g.shm) {
+        return;
+    }
+    if (iface == wl_shm_interface.name && !g.shm) {
         g.shm = Bind<wl_shm>(registry, name, &wl_shm_interface, version, 1);
-    } else if (iface == zwlr_layer_shell_v1_interface.name && !g.layerShell) {
+        return;
+    }
+    if (iface == zwlr_layer_shell_v1_interface.name && !g.layerShell) {
         g.layerShell = Bind<zwlr_layer_shell_v1>(registry, name, &zwlr_layer_shell_v1_interface, version, 4);
-    } else if (iface == zwlr_screencopy_manager_v1_interface.name && !g.screencopy) {
+        return;
+    }
+    if (iface == zwlr_screencopy_manager_v1_interface.name && !g.screencopy) {
         g.screencopy = Bind<zwlr_screencopy_manager_v1>(registry, name, &zwlr_screencopy_manager_v1_interface, version, 3);
-    } else if (iface == wp_viewporter_interface.name && !g.viewporter) {
+        return;
+    }
+    if (iface == wp_viewporter_interface.name && !g.viewporter) {
         g.viewporter = Bind<wp_viewporter>(registry, name, &wp_viewporter_interface, version, 1);
-    } else if (iface == wp_fractional_scale_manager_v1_interface.name && !g.fractional) {
+        return;
+    }
+    if (iface == wp_fractional_scale_manager_v1_interface.name && !g.fractional) {
         g.fractional = Bind<wp_fractional_scale_manager_v1>(registry, name, &wp_fractional_scale_manager_v1_interface,
                                                             version, 1);
-    } else if (iface == wl_seat_interface.name) {
+        return;
+    }
+    if (iface == wl_seat_interface.name) {
         auto* seat = Bind<wl_seat>(registry, name, &wl_seat_interface, version, 7);
         self->seats_.push_back(std::make_unique<Seat>(seat, name, [self](InputEvent e) { self->OnInput(e); }));
-    } else if (iface == wl_output_interface.name) {
+        return;
+    }
+    if (iface == wl_output_interface.name) {
         if (self->ready_) self->AddOutput(name, version);
         else self->waitingOutputs_.emplace_back(name, version);
     }

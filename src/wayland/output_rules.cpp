@@ -55,12 +55,15 @@ bool EndsSaver(InputEvent event) {
     return false;
 }
 
+// A quarter of a pass's period at 60 passes a second.
+constexpr int64_t kSlackDivisor = 240;
+
 bool FramePace::OnFrame(int64_t now) {
     if (!started_) {
         pacer_.Start(now);
         started_ = true;
     }
-    const int64_t slack = pacer_.ticksPerSecond() / (4 * 60);
+    const int64_t slack = pacer_.ticksPerSecond() / kSlackDivisor;
     if (pacer_.TicksUntilNext(now) > slack) return false;
     pacer_.PassStarted(now);
     return true;
