@@ -55,17 +55,27 @@ bool EndsSaver(InputEvent event) {
     return false;
 }
 
-// A quarter of a pass's period at 60 passes a second.
-constexpr int64_t kSlackDivisor = 240;
+namespace {
+
+constexpr int64_t kPassesPerSecond = 60;
+
+}  // namespace
+
+FramePace::FramePace(int64_t ticksPerSecond)
+    : ticksPerSecond_(std::max<int64_t>(ticksPerSecond, 1)), credit_(ticksPerSecond_) {}
 
 bool FramePace::OnFrame(int64_t now) {
-    if (!started_) {
-        pacer_.Start(now);
-        started_ = true;
+    // A period (ticksPerSecond / 60) earns 60 times its ticks: one pass.
+    const int64_t pass = ticksPerSecond_;
+    if (started_) {
+        // A clock that went back earns nothing; a long rest no more than the cap.
+        const int64_t elapsed = std::clamp<int64_t>(now - last_, 0, ticksPerSecond_);
+        credit_ = std::min(credit_ + elapsed * kPassesPerSecond, 2 * pass);
     }
-    const int64_t slack = pacer_.ticksPerSecond() / kSlackDivisor;
-    if (pacer_.TicksUntilNext(now) > slack) return false;
-    pacer_.PassStarted(now);
+    started_ = true;
+    last_ = std::max(last_, now);
+    if (credit_ < pass - pass / 4) return false;
+    credit_ -= pass;
     return true;
 }
 

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 
-#include "petals/pacer.h"
 
 namespace wayland {
 
@@ -56,19 +55,24 @@ bool EndsSaver(InputEvent event);
 
 // When an output's frame callbacks run a pass: each callback of a 60 Hz output (the
 // petals' speeds are per pass at 60 passes a second), but no more than 60 passes a second
-// on a faster one, whose extra callbacks only ask for the next. A callback up to a
-// quarter period before the next pass is due counts as on time, so the ordinary jitter of
-// a 60 Hz output costs no pass. After a rest (an output turned off or hidden gives no
-// callbacks) the first callback runs a pass at once, on a new schedule.
+// on a faster one, whose extra callbacks only ask for the next. The time between callbacks
+// earns credit, a pass spends one period's worth: a callback up to a quarter period early
+// still passes, and one that came late leaves its lateness as credit for the next, so
+// neither the jitter nor the hiccups of a busy 60 Hz output cost a pass. Credit is capped
+// at two passes: after a rest (an output turned off or hidden gives no callbacks) the
+// first callback runs a pass at once, and at most one pass more than the pace follows,
+// never a burst to catch up.
 class FramePace {
 public:
-    explicit FramePace(int64_t ticksPerSecond) : pacer_(ticksPerSecond) {}
+    explicit FramePace(int64_t ticksPerSecond);
 
-    // A frame callback at `now`: true when it runs a pass (counted as started).
+    // A frame callback at `now`: true when it runs a pass.
     bool OnFrame(int64_t now);
 
 private:
-    petals::Pacer pacer_;
+    int64_t ticksPerSecond_;
+    int64_t credit_;  // ticks times passes a second: one pass costs ticksPerSecond_
+    int64_t last_ = 0;
     bool started_ = false;
 };
 
