@@ -18,6 +18,25 @@ uint32_t Opaque(uint32_t word, bool blueFirst) {
     return word | kOpaque;
 }
 
+// Where the picture (w x h, in the output's orientation) holds the desktop's pixel (u, v).
+struct Point {
+    int64_t x, y;
+};
+Point InPicture(uint32_t transform, int64_t u, int64_t v, int64_t w, int64_t h) {
+    // The desktop is w x h, or h x w when the output is turned a quarter.
+    const int64_t dw = transform % 2 ? h : w, dh = transform % 2 ? w : h;
+    switch (transform) {
+    case 1: return {v, dw - 1 - u};
+    case 2: return {dw - 1 - u, dh - 1 - v};
+    case 3: return {dh - 1 - v, u};
+    case 4: return {dw - 1 - u, v};
+    case 5: return {v, u};
+    case 6: return {u, dh - 1 - v};
+    case 7: return {dh - 1 - v, dw - 1 - u};
+    default: return {u, v};
+    }
+}
+
 }  // namespace
 
 bool CaptureFormatKnown(uint32_t format) {
@@ -28,15 +47,18 @@ bool FitCapture(const CapturedPicture& picture, const petals::PixelView& out) {
     if (!CaptureFormatKnown(picture.format) || !picture.data || picture.width <= 0 || picture.height <= 0 ||
         int64_t{picture.stride} < int64_t{picture.width} * 4)
         return false;
+    if (picture.transform > 7) return false;
     const bool blueFirst = picture.format == kShmAbgr8888 || picture.format == kShmXbgr8888;
+    const bool quarter = picture.transform % 2 != 0;
+    const int64_t deskWidth = quarter ? picture.height : picture.width;
+    const int64_t deskHeight = quarter ? picture.width : picture.height;
     for (int32_t y = 0; y < out.height; ++y) {
-        int64_t sy = int64_t{y} * picture.height / out.height;
-        if (picture.yInvert) sy = picture.height - 1 - sy;
-        const uint8_t* row = picture.data + static_cast<std::ptrdiff_t>(sy) * picture.stride;
+        const int64_t v = int64_t{y} * deskHeight / out.height;
         uint32_t* to = out.Row(y);
         for (int32_t x = 0; x < out.width; ++x) {
-            const int64_t sx = int64_t{x} * picture.width / out.width;
-            to[x] = Opaque(Word(row + sx * 4), blueFirst);
+            const Point p = InPicture(picture.transform, int64_t{x} * deskWidth / out.width, v, picture.width, picture.height);
+            const int64_t row = picture.yInvert ? picture.height - 1 - p.y : p.y;
+            to[x] = Opaque(Word(picture.data + row * picture.stride + p.x * 4), blueFirst);
         }
     }
     return true;

@@ -18,18 +18,22 @@ constexpr uint32_t kShmXbgr8888 = 0x34324258;  // fourcc "XB24"
 bool CaptureFormatKnown(uint32_t format);
 
 // A picture as screencopy filled it: 32-bit little-endian words in `format`, `stride` bytes
-// a row, bottom row first when yInvert.
+// a row, bottom row first when yInvert; in the output's own orientation, which shows the
+// desktop turned by `transform` (a wl_output.transform: 1 to 3 turn it 90, 180 or 270
+// degrees counter-clockwise, 4 to 7 mirror it left to right first).
 struct CapturedPicture {
     const uint8_t* data = nullptr;
     uint32_t format = kShmXrgb8888;
     int32_t width = 0, height = 0, stride = 0;
     bool yInvert = false;
+    uint32_t transform = 0;
 };
 
-// Fills `out` with the picture as opaque 0xFFRRGGBB pixels, top row first. A picture of
-// another size is stretched to `out` by the nearest pixel: an output at a fractional scale
-// whose surface is drawn at the next whole scale shows it back at its own size. False,
-// with `out` untouched, for an unknown format or a picture its stride cannot hold.
+// Fills `out` with the desktop the picture shows, upright, as opaque 0xFFRRGGBB pixels,
+// top row first. A picture of another size is stretched to `out` by the nearest pixel: an
+// output at a fractional scale whose surface is drawn at the next whole scale shows it
+// back at its own size. False, with `out` untouched, for an unknown format or transform,
+// or a picture its stride cannot hold.
 bool FitCapture(const CapturedPicture& picture, const petals::PixelView& out);
 
 // Gives the petal frames the alpha byte of the surface they are drawn on. Over a still

@@ -43,6 +43,11 @@ Output::~Output() {
     else wl_output_destroy(output_);
 }
 
+void Output::OnGeometry(void* data, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*, const char*,
+                        int32_t transform) {
+    static_cast<Output*>(data)->transform_ = static_cast<uint32_t>(transform);
+}
+
 void Output::OnScale(void* data, wl_output*, int32_t factor) { static_cast<Output*>(data)->pendingScale_ = factor; }
 
 void Output::OnName(void* data, wl_output*, const char* name) { static_cast<Output*>(data)->name_ = name; }
@@ -167,7 +172,7 @@ bool Output::MakePicture(const SurfaceLayout& layout) {
         // Transparent where there is no picture: the live desktop shows through.
         snapshotPixels_.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
         snapshot_ = petals::PixelView{snapshotPixels_.data(), w, h, w};
-        if (still_ && !FitCapture(capture_->picture(), snapshot_)) return false;
+        if (still_ && !FitCapture(capture_->picture(transform_), snapshot_)) return false;
         if (!scene_) scene_ = std::make_unique<petals::Scene>(g_.count, seed_);
         const petals::PixelRect whole{0, 0, w, h};
         scene_->Lay({petals::Monitor{whole, layout.dpi}}, whole);

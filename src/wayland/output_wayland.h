@@ -49,8 +49,8 @@ public:
     uint64_t passes() const { return passes_; }
 
 private:
-    static void OnGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*, const char*,
-                           int32_t) {}
+    static void OnGeometry(void* data, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
+                           const char*, int32_t transform);
     static void OnMode(void*, wl_output*, uint32_t, int32_t, int32_t, int32_t) {}
     static void OnDone(void* data, wl_output*);
     static void OnScale(void* data, wl_output*, int32_t factor);
@@ -82,6 +82,7 @@ private:
     std::function<void(const std::string&)> fail_;
     std::string name_;
     int32_t scale_ = 1, pendingScale_ = 1;
+    uint32_t transform_ = 0;  // how the output is turned (wl_output.transform)
     bool started_ = false;
 
     std::unique_ptr<Capture> capture_;

@@ -18,8 +18,8 @@ Capture::~Capture() {
     if (frame_) zwlr_screencopy_frame_v1_destroy(frame_);
 }
 
-CapturedPicture Capture::picture() const {
-    return CapturedPicture{memory_.bytes(), format_, width_, height_, stride_, yInvert_};
+CapturedPicture Capture::picture(uint32_t transform) const {
+    return CapturedPicture{memory_.bytes(), format_, width_, height_, stride_, yInvert_, transform};
 }
 
 // The first shared-memory kind in a format the saver reads. Before version 3 the

@@ -21,8 +21,8 @@ public:
     Capture(const Capture&) = delete;
     Capture& operator=(const Capture&) = delete;
 
-    // Valid after done(true).
-    CapturedPicture picture() const;
+    // Valid after done(true); `transform` is the output's (wl_output.transform).
+    CapturedPicture picture(uint32_t transform) const;
 
 private:
     static void OnBuffer(void* data, zwlr_screencopy_frame_v1*, uint32_t format, uint32_t width, uint32_t height,

@@ -48,13 +48,36 @@ TEST(WaylandCapture, FormatsRowOrderAndSizeGiveTheOpaqueBackdrop) {
 
 TEST(WaylandCapture, UnreadablePicturesAreRefusedUntouched) {
     const std::vector<uint8_t> bytes(64, 0x55);
-    struct Case { uint32_t format; int32_t w, h, stride; };
-    const Case cases[] = {{0x36314752 /* RGB565 */, 2, 2, 8}, {kShmXrgb8888, 2, 2, 7}, {kShmXrgb8888, 0, 2, 8}};
+    struct Case { uint32_t format; int32_t w, h, stride; uint32_t transform; };
+    const Case cases[] = {{0x36314752 /* RGB565 */, 2, 2, 8, 0}, {kShmXrgb8888, 2, 2, 7, 0},
+                          {kShmXrgb8888, 0, 2, 8, 0}, {kShmXrgb8888, 2, 2, 8, 8}};
     for (const Case& c : cases) {
         std::vector<uint32_t> out(4, 7);
-        EXPECT_FALSE(FitCapture(CapturedPicture{bytes.data(), c.format, c.w, c.h, c.stride, false},
+        EXPECT_FALSE(FitCapture(CapturedPicture{bytes.data(), c.format, c.w, c.h, c.stride, false, c.transform},
                                 PixelView{out.data(), 2, 2, 2}));
         EXPECT_EQ(out, std::vector<uint32_t>(4, 7));
+    }
+}
+
+TEST(WaylandCapture, ATurnedOutputsPictureGivesTheDesktopUpright) {
+    // The picture in the output's orientation, 3 x 2: A B C over D E F.
+    enum : uint32_t { A = 0xA, B = 0xB, C = 0xC, D = 0xD, E = 0xE, F = 0xF };
+    std::vector<uint8_t> bytes;
+    for (uint32_t w : {A, B, C, D, E, F}) bytes.insert(bytes.end(), {static_cast<uint8_t>(w), 0, 0, 0});
+    // The upright desktop, row by row, as the compositor shows it (checked against grim's
+    // pictures of sway's turned outputs).
+    struct Case { uint32_t transform; int32_t w, h; std::vector<uint32_t> want; };
+    const Case cases[] = {
+        {0, 3, 2, {A, B, C, D, E, F}}, {1, 2, 3, {D, A, E, B, F, C}}, {2, 3, 2, {F, E, D, C, B, A}},
+        {3, 2, 3, {C, F, B, E, A, D}}, {4, 3, 2, {C, B, A, F, E, D}}, {5, 2, 3, {A, D, B, E, C, F}},
+        {6, 3, 2, {D, E, F, A, B, C}}, {7, 2, 3, {F, C, E, B, D, A}},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint32_t> out(6, 0);
+        ASSERT_TRUE(FitCapture(CapturedPicture{bytes.data(), kShmXrgb8888, 3, 2, 12, false, c.transform},
+                               PixelView{out.data(), c.w, c.h, c.w}));
+        for (uint32_t& p : out) p &= 0xFFFFFF;
+        EXPECT_EQ(out, c.want) << "transform " << c.transform;
     }
 }
 
