@@ -2,8 +2,10 @@
 
 sway runs headless with software rendering and no input devices, as the ordinary test user
 (it will not start as root), in a runtime folder of its own, so runs beside it never meet.
-Each output shows a picture of its own as its desktop (swaybg), at a scale of its own. Keys
-come from wtype, the pointer from sway's own seat commands, screenshots from grim; every
+Each output shows a picture of its own as its desktop (swaybg), at a scale of its own. A
+keyboard and a pointer are plugged in from the start, as a user's are: a headless seat has
+none, and a seat without them sends clients no keys or buttons. Keys come from wtype, the
+pointer from sway's own seat commands, screenshots from grim; every
 program runs as the test user, its process id being that of the program itself (setpriv
 changes the user and runs it in place)."""
 import json
@@ -17,6 +19,7 @@ from . import end_process
 from .pictures import Image, differences, known_points, read_picture
 from .session import GUARD, wait_until
 from .users import ordinary_user
+from .wayland_wire import VirtualPointer
 
 WIDTH, HEIGHT = 1280, 720  # every output's pixels by default, whatever its scale
 # Each output's desktop: a gradient between two colours with a light rectangle on it (none is
@@ -52,9 +55,17 @@ class Sway:
         self.proc = subprocess.Popen(self.as_user("sway", "-c", config), env=self.env(
             WLR_BACKENDS="headless", WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1",
             WLR_HEADLESS_OUTPUTS=str(len(scales))), stdout=self.log, stderr=subprocess.STDOUT)
+        self.keyboard = self.pointer = None
         try:
             if not wait_until(self.answers, proc=self.proc):
                 raise AssertionError(f"sway did not answer (see {self.log.name})")
+            # A virtual keyboard that types nothing for a day, and a virtual pointer.
+            self.keyboard = self.popen("wtype", "-s", "86400000", "x", stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+            self.pointer = VirtualPointer(os.path.join(self.runtime, self.env()["WAYLAND_DISPLAY"]))
+            kinds = lambda: {i["type"] for i in self.msg(kind=("-t", "get_inputs"))} >= {"keyboard", "pointer"}
+            if not wait_until(kinds, proc=self.proc):
+                raise AssertionError("sway has no keyboard or no pointer")
             for name in self.pictures:
                 self.wait_for_desktop(name)
         except BaseException:
@@ -146,6 +157,10 @@ class Sway:
         return name
 
     def stop(self):
+        if self.pointer:
+            self.pointer.close()
+        if self.keyboard:
+            end_process(self.keyboard)
         end_process(self.proc)
         self.log.close()
         shutil.rmtree(self.folder, ignore_errors=True)
