@@ -89,11 +89,11 @@ class UnderSway(unittest.TestCase):
             self.assertEqual(unpetalled, 0, f"the desktop of {o} changed outside the petals")
         return seen
 
-    def passes(self, output, n=2):
+    def passes(self, output, proc, n=2):
         """Waits until the output's picture has changed n times: passes drawn since."""
         last = self.sway.shot(output)
         for _ in range(n):
-            now = wait_until(lambda: (lambda s: s.data != last.data and s)(self.sway.shot(output)), step=0.05)
+            now = wait_until(lambda: (lambda s: s.data != last.data and s)(self.sway.shot(output)), step=0.05, proc=proc)
             self.assertTrue(now, f"no pass on {output}")
             last = now
 
@@ -132,7 +132,7 @@ class Ends(UnderSway):
                 self.wait_for_petals(["HEADLESS-1"], p)
                 self.sway.msg("seat", "seat0", "cursor", "set", "200", "150")
                 self.sway.msg("seat", "seat0", "cursor", "move", "40", "30")
-                self.passes("HEADLESS-1")
+                self.passes("HEADLESS-1", p)
                 if p.poll() is not None:
                     self.fail(f"pointer motion ended it: {p.stderr.read()}")
                 act()
@@ -156,23 +156,23 @@ class Outputs(UnderSway):
         p = self.start(stdout=subprocess.PIPE)
         self.wait_for_petals(["HEADLESS-1"], p)
 
-        def passes():  # what it tells on SIGUSR1: a line "OUTPUT passes=N" per output
+        def told():  # what it tells on SIGUSR1: a line "OUTPUT passes=N" per output
             p.send_signal(signal.SIGUSR1)
             return int(re.fullmatch(r"HEADLESS-1 passes=(\d+)\n", p.stdout.readline()).group(1))
-        on = passes()
-        self.assertTrue(wait_until(lambda: passes() > on + 1, proc=p), "it tells of no passes while on")
+        on = told()
+        self.assertTrue(wait_until(lambda: told() > on + 1, proc=p), "it tells of no passes while on")
         self.sway.msg("output", "*", "dpms", "off")
         self.addCleanup(lambda: self.sway.msg("output", "*", "dpms", "on"))
         if any(o["dpms"] for o in self.sway.outputs().values()):
             self.skipTest("this sway cannot turn its outputs off: its headless backend refuses (sway's log: "
                           + ", ".join(sorted(set(re.findall(r"Failed to commit output \S+", open(self.sway.log.name).read()))))
                           + ")")
-        before = passes()
+        before = told()
         time.sleep(2)  # the time it is watched in: 120 passes at 60 Hz, were it drawing
-        self.assertLessEqual(passes() - before, 1, "it went on drawing while its output was off")
+        self.assertLessEqual(told() - before, 1, "it went on drawing while its output was off")
         self.sway.msg("output", "*", "dpms", "on")
-        on = passes()
-        self.assertTrue(wait_until(lambda: passes() > on + 1, proc=p), "no passes once the output was on again")
+        on = told()
+        self.assertTrue(wait_until(lambda: told() > on + 1, proc=p), "no passes once the output was on again")
 
 
 class Swayidle(UnderSway):
