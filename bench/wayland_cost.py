@@ -73,7 +73,8 @@ def main():
         program = sway.popen(sway.install(os.path.join(build, "fluttera-wayland")), "--count", COUNT)
         hack = subprocess.Popen([os.path.join(build, "fluttera"), "--root", "--count", COUNT], env=env)
         sides = {"wayland": lambda: [program.pid, sway.proc.pid, *children(sway.proc.pid)],
-                 "x11": lambda: [hack.pid, xvfb.pid]}
+                 "x11": lambda: [hack.pid, xvfb.pid],
+                 "program": lambda: [program.pid], "hack": lambda: [hack.pid]}
         time.sleep(settle)
         ratios = []
         for r in range(rounds):
@@ -86,8 +87,9 @@ def main():
                 if p.poll() is not None:
                     sys.exit(f"{what} ended (status {p.returncode})")
             ratios.append(share["wayland"] / share["x11"])
-            print(f"round {r + 1}, {wall:.0f} s: Wayland program + sway {100 * share['wayland']:.1f} %, "
-                  f"X11 hack + Xvfb {100 * share['x11']:.1f} % of one core; ratio {ratios[-1]:.2f}", flush=True)
+            print(f"round {r + 1}, {wall:.0f} s: Wayland program + sway {100 * share['wayland']:.1f} % "
+                  f"(program {100 * share['program']:.1f} %), X11 hack + Xvfb {100 * share['x11']:.1f} % "
+                  f"(hack {100 * share['hack']:.1f} %) of one core; ratio {ratios[-1]:.2f}", flush=True)
         print(f"{width}x{height}, {COUNT} petals, settled {settle:.0f} s: Wayland / X11 per round "
               f"{', '.join(f'{q:.2f}' for q in ratios)}, median {statistics.median(ratios):.2f}")
         print(f"uptime after: {uptime()}")
