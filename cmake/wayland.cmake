@@ -47,3 +47,13 @@ file(GLOB WAYLAND_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/wayland/*_waylan
 add_executable(fluttera-wayland ${WAYLAND_SRC})
 target_link_libraries(fluttera-wayland PRIVATE fluttera_core fluttera_wayland_protocols)
 fluttera_program_warnings(fluttera-wayland)
+
+# Installed and packaged with the hack (cmake/linux_hack.cmake makes the package): the
+# program where an idle daemon's command finds it, and its manual page, made as the hack's.
+include(GNUInstallDirs)
+install(TARGETS fluttera-wayland RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(COMMAND fluttera_gzip)
+  configure_file(${CMAKE_SOURCE_DIR}/assets/wayland/fluttera-wayland.6.in ${GEN_DIR}/fluttera-wayland.6 @ONLY)
+  fluttera_gzip(${GEN_DIR}/fluttera-wayland.6 ${GEN_DIR}/fluttera-wayland.6.gz)
+  install(FILES ${GEN_DIR}/fluttera-wayland.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+endif()
