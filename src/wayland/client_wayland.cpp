@@ -267,6 +267,8 @@ int RunWayland(const std::vector<std::string>& args) {
     }
     // The ending signals and the request for the pass counts arrive on a descriptor the
     // loop polls beside the compositor's, never in the middle of a pass.
+    // A reader of the pass counts that went away must not end the saver.
+    signal(SIGPIPE, SIG_IGN);
     sigset_t set;
     sigemptyset(&set);
     for (int s : {SIGTERM, SIGINT, SIGHUP, SIGUSR1}) sigaddset(&set, s);

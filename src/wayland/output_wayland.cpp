@@ -69,6 +69,7 @@ void Output::Start() {
         ShowSurface(false);
         return;
     }
+    captureTransform_ = transform_;
     capture_ = std::make_unique<Capture>(g_.screencopy, g_.shm, output_, [this](bool ok) {
         if (!ok) capture_.reset();  // no picture of this output: the live desktop, then
         ShowSurface(ok);
@@ -172,7 +173,7 @@ bool Output::MakePicture(const SurfaceLayout& layout) {
         // Transparent where there is no picture: the live desktop shows through.
         snapshotPixels_.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
         snapshot_ = petals::PixelView{snapshotPixels_.data(), w, h, w};
-        if (still_ && !FitCapture(capture_->picture(transform_), snapshot_)) return false;
+        if (still_ && !FitCapture(capture_->picture(captureTransform_), snapshot_)) return false;
         if (!scene_) scene_ = std::make_unique<petals::Scene>(g_.count, seed_);
         const petals::PixelRect whole{0, 0, w, h};
         scene_->Lay({petals::Monitor{whole, layout.dpi}}, whole);

@@ -82,7 +82,8 @@ private:
     std::function<void(const std::string&)> fail_;
     std::string name_;
     int32_t scale_ = 1, pendingScale_ = 1;
-    uint32_t transform_ = 0;  // how the output is turned (wl_output.transform)
+    uint32_t transform_ = 0;         // how the output is turned (wl_output.transform)
+    uint32_t captureTransform_ = 0;  // how it was turned when its picture was taken
     bool started_ = false;
 
     std::unique_ptr<Capture> capture_;
