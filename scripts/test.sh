@@ -150,7 +150,7 @@ if want x11 && needs native-asan x11-asan; then
   rm -rf "$reports"; mkdir -p "$reports"
   (cd tests && FLUTTERA_HACK=$root/build/native-asan/fluttera ASAN_OPTIONS=log_path=$reports/asan \
     UBSAN_OPTIONS=print_stacktrace=1:log_path=$reports/ubsan limit 300 \
-    FLUTTERA_WAYLAND=$root/build/native-asan/fluttera-wayland python3 -m fluttera_test.counting x11-asan x11.test_hack.Hack wayland.test_wayland.Ends) > build/native-asan/x11.log 2>&1
+    env FLUTTERA_WAYLAND=$root/build/native-asan/fluttera-wayland python3 -m fluttera_test.counting x11-asan x11.test_hack.Hack wayland.test_wayland.Ends) > build/native-asan/x11.log 2>&1
   rc=$?
   grep -E '(ok|FAIL|ERROR|skipped.*)$|^x11-asan: |^not run: |^stopped: ' build/native-asan/x11.log
   if [ -n "$(ls -A "$reports")" ]; then
