@@ -7,7 +7,9 @@
 # their arguments, deleting through a base without a virtual destructor, a virtual hidden
 # by an overload, and GCC's checks of duplicated or always-true conditions. These add no
 # noise on this code, so there is nothing to keep apart.
-set(FLUTTERA_WARNINGS -Wall -Wextra -Wshadow -Wformat=2 -Wnon-virtual-dtor -Woverloaded-virtual)
+# The C++-only ones are left out of C files (the Wayland protocols' generated code).
+set(FLUTTERA_WARNINGS -Wall -Wextra -Wshadow -Wformat=2 $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor>
+    $<$<COMPILE_LANGUAGE:CXX>:-Woverloaded-virtual>)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   list(APPEND FLUTTERA_WARNINGS -Wduplicated-cond -Wlogical-op)
 endif()

@@ -98,7 +98,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME fluttera)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${FLUTTERA_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Cherry-blossom petals over your desktop, a hack for XScreenSaver")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Cherry-blossom petals over your desktop, for XScreenSaver and Wayland")
 set(CPACK_PACKAGE_DESCRIPTION "fluttera draws cherry-blossom petals that fall, sway and tumble over a
 still picture of the desktop, sixty passes a second, scaled on high-DPI
 screens. XScreenSaver runs it like its own hacks, one per monitor, and
@@ -107,6 +107,9 @@ it among its themes, with the desktop's background picture under the
 petals. Each user puts it into their XScreenSaver list with one command,
 fluttera-xscreensaver add.
 
+On Wayland compositors with layer-shell (sway and others), fluttera-wayland
+shows the petals on every output; an idle daemon such as swayidle starts it.
+
 It is the same petal animation as the Windows screen saver Fluttera.")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${FLUTTERA_DEB_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -114,6 +117,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver, xscreensaver-data")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "swayidle")
 set(CPACK_DEBIAN_PACKAGE_ENHANCES "mate-screensaver")
 set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/packages)
 include(CPack)

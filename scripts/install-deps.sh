@@ -37,11 +37,19 @@ pkgs=(
   # session bus of the test's own (dbus-run-session), a wallpaper setter that publishes
   # the background on the root (hsetroot), and the check of the package's theme entry.
   mate-screensaver dconf-gsettings-backend dbus desktop-file-utils hsetroot
+  # The Wayland program: the client library and wayland-scanner (libwayland-dev brings
+  # libwayland-bin), and Debian's protocol descriptions (xdg-shell, viewporter,
+  # fractional-scale).
+  libwayland-dev wayland-protocols
+  # The Wayland program under a headless sway of the tests' own: its idle daemon, its
+  # background setter, screenshots (grim), keys (wtype) and the list of what it offers.
+  sway swayidle swaybg grim wtype wayland-utils
 )
 
-# The Linux hack's package alone: the compiler, CMake, Xlib and MIT-SHM headers, dpkg-dev
-# for CPack's .deb dependencies, git for the commit's time.
-deb_pkgs=(cmake make g++ libx11-dev libxext-dev dpkg-dev file git)
+# The Linux package alone: the compiler, CMake, Xlib and MIT-SHM headers, the Wayland
+# client library with wayland-scanner and Debian's protocol descriptions, dpkg-dev for
+# CPack's .deb dependencies, git for the commit's time.
+deb_pkgs=(cmake make g++ libx11-dev libxext-dev libwayland-dev wayland-protocols dpkg-dev file git)
 
 . "$(dirname "$0")/wine-env.sh"
 

@@ -2,8 +2,9 @@
 # Makes the Linux hack's package alone, fluttera_VERSION_ARCH.deb, in dist/ (or the folder
 # FLUTTERA_DIST names), from a fresh clone as well; an older .deb there goes first. Installs
 # only what that needs (install-deps.sh deb: no Wine, no MinGW, no i386 architecture) and
-# builds only the hack and fluttera-xscreensaver, for the prefix /usr, where the package puts
-# them. scripts/package.sh runs it for the full set of release files.
+# builds only the hack, fluttera-xscreensaver and fluttera-wayland, for the prefix /usr, where
+# the package puts them (a build without one of them fails rather than leave it out).
+# scripts/package.sh runs it for the full set of release files.
 #
 # Reproducible: the same commit gives the same bytes (the commit's time as SOURCE_DATE_EPOCH
 # unless it is set, TZ=UTC, umask 022; the compiler flags are in CMakeLists.txt).
@@ -26,7 +27,7 @@ umask 022
 build=build/deb
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
       -DFLUTTERA_TESTS=OFF -DFLUTTERA_BENCH=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build "$build" -j2 --target fluttera fluttera-xscreensaver >/dev/null
+cmake --build "$build" -j2 --target fluttera fluttera-xscreensaver fluttera-wayland >/dev/null
 rm -f "$build"/packages/fluttera_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 mkdir -p "$dist"

@@ -111,13 +111,13 @@ fi
 # measured and what is shipped: the hack, its list command and the benchmarks.
 if want x11 bench; then
   log "Native build: the hack and the benchmarks"
-  build native native fluttera fluttera-xscreensaver fluttera_bench
+  build native native fluttera fluttera-xscreensaver fluttera-wayland fluttera_bench
 fi
 # The unit tests and the hack under AddressSanitizer and UndefinedBehaviorSanitizer: a
 # report ends the program with an error, and its test fails with the report in the log.
 if want native x11; then
   log "Sanitized native build (AddressSanitizer, UndefinedBehaviorSanitizer), unit tests"
-  build native-asan native-asan unit_tests fluttera fluttera-xscreensaver
+  build native-asan native-asan unit_tests fluttera fluttera-xscreensaver fluttera-wayland
 fi
 if want native && needs native-asan native-unit; then
   UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build/native-asan --output-on-failure -j2 2>&1 | tee build/native-asan/ctest.log
@@ -134,7 +134,7 @@ fi
 
 if want x11 && needs native x11; then
   log "The Linux hack: fluttera under Xvfb and the XScreenSaver daemon"
-  (cd tests && limit 900 python3 -m fluttera_test.counting x11 x11.test_hack x11.test_xscreensaver_list) \
+  (cd tests && limit 900 python3 -m fluttera_test.counting x11 x11.test_hack x11.test_xscreensaver_list wayland.test_wayland) \
     > build/native/x11.log 2>&1
   rc=$?
   grep -E '(ok|FAIL|ERROR|skipped.*)$|^x11: |^not run: |^stopped: ' build/native/x11.log
@@ -151,8 +151,8 @@ if want x11 && needs native-asan x11-asan; then
   rm -rf "$reports"; mkdir -p "$reports"
   (cd tests && FLUTTERA_HACK=$root/build/native-asan/fluttera ASAN_OPTIONS=log_path=$reports/asan \
     UBSAN_OPTIONS=print_stacktrace=1:log_path=$reports/ubsan limit 300 \
-    python3 -m fluttera_test.counting x11-asan x11.test_hack.Hack x11.test_xscreensaver_list.FileKinds) \
-    > build/native-asan/x11.log 2>&1
+    env FLUTTERA_WAYLAND=$root/build/native-asan/fluttera-wayland python3 -m fluttera_test.counting x11-asan \
+      x11.test_hack.Hack x11.test_xscreensaver_list.FileKinds wayland.test_wayland.Ends) > build/native-asan/x11.log 2>&1
   rc=$?
   grep -E '(ok|FAIL|ERROR|skipped.*)$|^x11-asan: |^not run: |^stopped: ' build/native-asan/x11.log
   if [ -n "$(ls -A "$reports")" ]; then

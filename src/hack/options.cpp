@@ -56,6 +56,8 @@ void ReadScale(const std::string& text, HackOptions& o) {
 
 }  // namespace
 
+bool IsOption(const std::string& arg, const char* name) { return Is(arg, name); }
+
 std::optional<unsigned long> ParseWindowId(const std::string& text) {
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     const size_t from = hex ? 2 : 0;

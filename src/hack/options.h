@@ -38,6 +38,10 @@ struct HackOptions {
 
 HackOptions ParseHackOptions(const std::vector<std::string>& args);
 
+// True when `arg` is the option `name` written with one or two leading dashes ("-count",
+// "--count"), as the hack reads its options; the Wayland program reads its own this way.
+bool IsOption(const std::string& arg, const char* name);
+
 // A window id as XScreenSaver and xwininfo write it: decimal or 0x-prefixed hex.
 // Empty for anything else, zero, or a value above 32 bits (X ids are 29 bits).
 std::optional<unsigned long> ParseWindowId(const std::string& text);

@@ -272,25 +272,34 @@ class Deb(unittest.TestCase):
         self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
         self.assertEqual([l for l in r.stdout.splitlines() if l[:2] in ("E:", "W:")], [])
 
-        # The pages as `cmake --install` puts them, read by man: every option of --help is on
-        # the hack's.
+        # The Wayland program's library, found by the package's own dependencies.
+        depends = subprocess.run(["dpkg-deb", "-f", deb, "Depends"], capture_output=True, text=True).stdout
+        self.assertIn("libwayland-client0", depends)
+
+        # The pages as `cmake --install` puts them, read by man: every option of a program's
+        # --help is on its page.
         prefix = tempfile.mkdtemp(prefix="fluttera-install-")
         self.addCleanup(shutil.rmtree, prefix, ignore_errors=True)
         native = os.path.join(ROOT, "build", "deb")
         subprocess.run(["cmake", "--install", native, "--prefix", prefix], check=True, capture_output=True)
-        for page in ("man1/fluttera-xscreensaver.1.gz", "man6/fluttera.6.gz"):
+        for page, program, least, headings in (
+                ("man1/fluttera-xscreensaver.1.gz", None, 0, []),
+                ("man6/fluttera.6.gz", "fluttera", 6, ["ENVIRONMENT", "FILES", "fluttera --root"]),
+                ("man6/fluttera-wayland.6.gz", "fluttera-wayland", 3,
+                 ["swayidle -w timeout 300 'fluttera-wayland'", "WHERE IT WORKS", "GNOME"])):
             shown = subprocess.run(["man", "--warnings", "-l", os.path.join(prefix, "share", "man", page)],
                                    capture_output=True, text=True, env=dict(os.environ, LC_ALL="C", MANWIDTH="100"))
             self.assertEqual((shown.returncode, shown.stderr), (0, ""), page)
+            if not program:
+                continue
+            usage = subprocess.run([os.path.join(native, program), "--help"], capture_output=True, text=True).stdout
+            options = set(re.findall(r"--[a-z][a-z-]*", usage))
+            self.assertGreaterEqual(len(options), least, usage)
+            for heading in ["NAME", "SYNOPSIS", "OPTIONS", "EXIT STATUS"] + headings + sorted(options):
+                self.assertTrue(heading in shown.stdout, f"{heading!r} is not on {page}")
         # The theme entry names the hack where this install put it, not where the package does.
         with open(os.path.join(prefix, "share", "applications", "screensavers", "fluttera.desktop")) as f:
             self.assertIn(f"Exec={prefix}/libexec/xscreensaver/fluttera --root\n", f.read())
-        usage = subprocess.run([os.path.join(native, "fluttera"), "--help"], capture_output=True, text=True).stdout
-        options = set(re.findall(r"--[a-z][a-z-]*", usage))
-        self.assertGreaterEqual(len(options), 6, usage)
-        for heading in ["NAME", "SYNOPSIS", "OPTIONS", "EXIT STATUS", "ENVIRONMENT", "FILES",
-                        "fluttera --root"] + sorted(options):
-            self.assertTrue(heading in shown.stdout, f"{heading!r} is not on the manual page")
 
     def test_the_theme_entry_for_mates_saver_validates_and_starts_the_packaged_hack(self):
         tree = tempfile.mkdtemp(prefix="fluttera-deb-")

@@ -5,7 +5,6 @@ Run from tests/: python3 -m x11.test_hack (prints "x11: N passed, N failed, N sk
 skipped test did not run, and the run fails)."""
 import ctypes
 import os
-import pwd
 import shutil
 import signal
 import subprocess
@@ -17,12 +16,12 @@ import unittest
 from fluttera_test import counting
 from fluttera_test.pictures import Image, differences, is_pink, known_points, petal_band, read_picture
 from fluttera_test.session import GUARD, wait_until
+from fluttera_test.users import TEST_USER, ordinary_user
 from fluttera_test.xorg import THREE, DummyXorg
 from fluttera_test.xvfb import Xvfb
 
 HACK = os.path.abspath(os.environ.get("FLUTTERA_HACK", os.path.join(os.path.dirname(__file__),
                                                                     "../../build/native/fluttera")))
-TEST_USER = "fluttera-test"  # XScreenSaver will not run hacks as root
 WIDTH, HEIGHT = 1280, 800
 # Grab the desktop for the backdrop, as a user who allows it would have set it.
 XSS_IMAGES = "grabDesktopImages:\tTrue\ngrabVideoFrames:\tFalse\nchooseRandomImages:\tFalse\n"
@@ -220,21 +219,6 @@ class HackOutOfMemory(unittest.TestCase):
         x("xdotool", "windowsize", window[0], "16000", "16000", check=True)
         self.assertTrue(ended(p, GUARD), "still running")
         self.assertEqual((p.returncode, p.stderr.read()), (1, "fluttera: no memory for a picture of the window's size\n"))
-
-
-def ordinary_user(test):
-    """The user the savers run as (made when missing); skips the test where that cannot be."""
-    try:
-        return pwd.getpwnam(TEST_USER)
-    except KeyError:
-        if os.geteuid() != 0:
-            test.skipTest(f"no user {TEST_USER} and not root to make one")
-        subprocess.run(["useradd", "-m", "-s", "/bin/sh", TEST_USER], check=True)
-        print(f"(made the user {TEST_USER} for this test)", file=sys.stderr)
-        user = pwd.getpwnam(TEST_USER)
-    if os.geteuid() != 0 and os.geteuid() != user.pw_uid:
-        test.skipTest(f"cannot run programs as {TEST_USER}")
-    return user
 
 
 def as_user(user, *args, display=None, home=None, **variables):

@@ -1,0 +1,1 @@
+"""The Wayland program under a headless sway of its own."""
