@@ -163,7 +163,6 @@ class Saver(unittest.TestCase):
         def wave_over():
             counts.append(blobs(changed(self.base, self.s.screenshot())))
             self.assertLessEqual(counts[0], 2, f"petals on screen at the start: {counts}")
-            self.assertLessEqual(counts[-1], 41, f"more petals than 41: {counts}")
             return max(counts) > 30 and counts[-1] < 10
         self.assertTrue(wait_until(wave_over, timeout=3 * GUARD, step=0.5, proc=p),
                         f"no rise to more than 30 petals, then fall to under 10: {counts}")
@@ -295,15 +294,15 @@ class Saver(unittest.TestCase):
         # has its size.
         wait_until(lambda: PREVIEW + "|0|0|152|112|1" in children(), proc=preview)
         self.assertIn(PREVIEW + "|0|0|152|112|1", children(), children())
-        # A while in its host: ten more of the host's lists (a second; four of the preview's
-        # own looks at its host) still name it.
+        # A while in its host: 25 more of the host's lists (some ten of the preview's own
+        # looks at its host) still name it.
         lists = set()
 
-        def listed_ten_times():
+        def listed_a_while():
             if PREVIEW + "|0|0|152|112|1" in children():
                 lists.add(os.stat(report + ".children").st_mtime_ns)
-            return len(lists) >= 10
-        self.assertTrue(wait_until(listed_ten_times, step=0.05, proc=preview), "the preview left its host")
+            return len(lists) >= 25
+        self.assertTrue(wait_until(listed_a_while, step=0.05, proc=preview), "the preview left its host")
         self.assertIsNone(preview.poll(), "the preview ended while its host was open")
         open(stop, "w").close()
         self.assertLess(seconds_to_end(preview), 2.0)
