@@ -47,7 +47,8 @@ class Startup(unittest.TestCase):
         self.assertTrue(self.s.wait_focus(SAVER, proc=p), "the saver window never got the focus")
         t = time.monotonic()
         self.s.key("space")
-        self.assertTrue(self.s.wait_window(SAVER, present=False, timeout=WINDOW_GONE), "a saver window is left")
+        self.assertTrue(self.s.wait_window(SAVER, present=False, timeout=WINDOW_GONE),
+                        "a saver window is left a second after the key")
         self.assertEqual(p.wait(timeout=GUARD), 0)
         self.assertLess(time.monotonic() - t, PROCESS_GONE, "the saver's process lingered")
 
