@@ -2,7 +2,8 @@
 # A flake hunt, run before saying a change is done: the chosen suites of scripts/test.sh,
 # several rounds, while busy loops keep every core busy at the tests' own priority, as on a
 # shared machine. Prints each failure with its round and message, and ends with the share of
-# rounds each suite passed; exits 0 only when every round of every suite passed.
+# rounds each suite passed and how often a test started its program again on a fresh Wine
+# server ("retried"); exits 0 only when every round of every suite passed.
 # Usage: scripts/flake-hunt.sh [--rounds N] [--busy N] SUITE...
 #   SUITE: a step of scripts/test.sh (e2e, x11, front-door...); FLUTTERA_E2E narrows e2e.
 #   --rounds: rounds of each suite (default 3); --busy: busy loops (default: one a core).
@@ -12,13 +13,16 @@ cd "$(dirname "$0")/.."
 rounds=3 busy=$(nproc) suites=()
 while [ $# -gt 0 ]; do
   case $1 in
-    --rounds) rounds=$2; shift 2 ;;
-    --busy) busy=$2; shift 2 ;;
-    -*) sed -n '2,9p' "$0"; exit 2 ;;
+    --rounds) rounds=${2:-}; shift $(( $# > 1 ? 2 : 1 )) ;;
+    --busy) busy=${2:-}; shift $(( $# > 1 ? 2 : 1 )) ;;
+    -*) sed -n '2,10p' "$0"; exit 2 ;;
     *) suites+=("$1"); shift ;;
   esac
 done
-[ ${#suites[@]} -gt 0 ] || { sed -n '2,9p' "$0"; exit 2; }
+# A hunt of no round, or of no suite, would end green having run nothing.
+[[ $rounds =~ ^[0-9]+$ ]] && [ "$rounds" -gt 0 ] || { echo "--rounds $rounds: a whole number above 0 expected" >&2; exit 2; }
+[[ $busy =~ ^[0-9]+$ ]] || { echo "--busy $busy: a whole number expected" >&2; exit 2; }
+[ ${#suites[@]} -gt 0 ] || { sed -n '2,10p' "$0"; exit 2; }
 logs=build/flake-hunt
 rm -rf "$logs" && mkdir -p "$logs"
 
@@ -55,14 +59,16 @@ failures() {
   ' "$1"
 }
 
-declare -A passed=()
+declare -A passed=() retried=()
 for round in $(seq "$rounds"); do
   for suite in "${suites[@]}"; do
     log=$logs/round$round-$suite.log
     start=$(date +%s)
     bash scripts/test.sh "$suite" > "$log" 2>&1
     rc=$?
-    echo "round $round, $suite: $(tail -n 1 "$log") in $(( $(date +%s) - start )) s"
+    again=$(grep -c '^retried: ' "$log")
+    retried[$suite]=$(( ${retried[$suite]:-0} + again ))
+    echo "round $round, $suite: $(tail -n 1 "$log") in $(( $(date +%s) - start )) s, $again retried"
     if [ "$rc" = 0 ]; then
       passed[$suite]=$(( ${passed[$suite]:-0} + 1 ))
     else
@@ -75,7 +81,7 @@ stop_loops
 echo "Share of rounds passed under $busy busy loops:"
 all=0
 for suite in "${suites[@]}"; do
-  echo "  $suite: ${passed[$suite]:-0}/$rounds"
+  echo "  $suite: ${passed[$suite]:-0}/$rounds (${retried[$suite]:-0} retried)"
   [ "${passed[$suite]:-0}" = "$rounds" ] || all=1
 done
 exit $all

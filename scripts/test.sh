@@ -3,8 +3,8 @@
 # and runs every test. Ends with one line "N passed, N failed", in which a skipped test counts
 # as failed. What this kind of machine cannot run at all (32-bit programs on a kernel without
 # them) is a "not run" line in the summary above it, neither passed nor failed.
-# Usage: scripts/test.sh [STEP ...]   only those steps (and the builds they need), of:
-#   native x11 bench fuzz analyze pe wine-unit wine32-unit e2e front-door release
+# Usage: scripts/test.sh [STEP ...]   only those steps (and the builds they need), of
+# known_steps below; an unknown name fails at once.
 # FLUTTERA_E2E=PATTERN runs only the end-to-end test files that match (default test_*.py).
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -12,10 +12,19 @@ root=$(pwd)
 # The tests' support package (tests/fluttera_test) and the Wine choice it shares with us.
 export PYTHONPATH=$root/tests${PYTHONPATH:+:$PYTHONPATH}
 . scripts/wine-env.sh
-results=$(mktemp)
 mkdir -p build  # the steps' logs, also when a step runs alone from a fresh clone
 log() { printf '\n=== %s\n' "$*"; }
 steps=("$@")
+# Every step this script knows; a name not among them stops it before anything runs, so a
+# mistyped step is never a green run of the others.
+known_steps=(native x11 bench fuzz analyze pe wine-unit wine32-unit e2e front-door release)
+for step in "${steps[@]}"; do
+  case " ${known_steps[*]} " in
+    *" $step "*) ;;
+    *) echo "Unknown step \"$step\"; the steps are: ${known_steps[*]}" >&2; exit 2 ;;
+  esac
+done
+results=$(mktemp)
 # want STEP...: whether one of these steps is to run.
 want() {
   [ ${#steps[@]} = 0 ] && return 0
@@ -34,9 +43,10 @@ not_run() { record "$1" 0 0 0 "not run: $2"; echo "NOT RUN: $1: $2"; }
 # record_line NAME LOG PREFIX STATUS: records "PREFIX: N passed, N failed, N skipped" from the
 # log of a runner that ended with STATUS. A runner that ran no test, or that failed (a time
 # limit, a crash) with no failure counted, fails its step. The note is the log's "stopped:"
-# line (the test a time limit stopped), else its first "not run: TEST: WHY" line.
+# line (the test a time limit stopped), else its first "not run: TEST: WHY" line, and how
+# many times a test started its program again on a fresh Wine server ("N retried").
 record_line() {
-  local line p f s why rc=$4
+  local line p f s why rc=$4 retried
   line=$(grep -E "^$3: [0-9]+ passed, [0-9]+ failed, [0-9]+ skipped" "$2" | tail -1)
   if [ -z "$line" ]; then
     tail -n 20 "$2"
@@ -55,6 +65,8 @@ record_line() {
     f=1 why="the runner ended with status $rc, no failure counted (see $2)"
   fi
   grep -q '^stopped: ' "$2" && why=$(grep -m 1 '^stopped: ' "$2" | cut -c 1-200)
+  retried=$(grep -c '^retried: ' "$2")
+  [ "$retried" -gt 0 ] && why="$retried retried${why:+; $why}"
   record "$1" "$p" "$f" "$s" "$why"
 }
 # gtest_counts LOGFILE -> "passed failed skipped"
@@ -91,6 +103,13 @@ needs() {
 if want x11 && [ "$(id -u)" != 0 ]; then
   echo "The x11 step needs root (sudo bash scripts/test.sh): it runs XScreenSaver and MATE's saver" \
     "as the user fluttera-test, which only root can make and run programs as." >&2
+  exit 1
+fi
+# The save faults of the end-to-end tests make a folder unwritable (chattr +i) and a disk
+# full (a small tmpfs mounted over the program's folder): only root can do either.
+if want e2e && [ "$(id -u)" != 0 ]; then
+  echo "The e2e step needs root (sudo bash scripts/test.sh e2e): its save faults mount a small" \
+    "filesystem and set the immutable attribute (chattr +i), which only root can." >&2
   exit 1
 fi
 

@@ -11,6 +11,7 @@ from fluttera_test.session import GUARD
 
 from .dialog_driver import CANCEL_BUTTON, CLIENT_H, CLIENT_W, centre
 from .shared import DIALOG, SAVER, session
+from .test_saver import still_runs
 
 
 def sjis(text):
@@ -77,6 +78,7 @@ class DamagedSettings(unittest.TestCase):
         p = self.s.start_scr("/s")
         try:
             self.assertTrue(self.s.wait_window(SAVER, proc=p), "no saver window")
+            self.assertTrue(still_runs(self.s, p), "the saver ended by itself")
             self.assertTrue(self.s.wait_focus(SAVER, proc=p), "the saver never got the focus")
             self.s.key("space")
             self.assertEqual(p.wait(timeout=GUARD), 0)

@@ -13,7 +13,7 @@ from fluttera_test.xorg import THREE, DummyXorg, windows_places
 
 from . import test_saver
 from .shared import SAVER, scr_path
-from .test_saver import changed
+from .test_saver import changed, still_runs
 
 # The right one switched off, or on again.
 TWO = THREE[:2]
@@ -107,6 +107,7 @@ class SeveralMonitors(unittest.TestCase):
             self.assertEqual(nowhere[:5], [], "drawn where no monitor is")
             return min(pink_seen.values()) > 300
         self.assertTrue(wait_until(petals_on_each, step=0.5, proc=p), f"no petals on a monitor: {pink_seen}")
+        self.assertTrue(still_runs(self.s, p), "the saver ended by itself")
         self.s.key("space")
         t = time.monotonic()
         p.wait(timeout=GUARD)
@@ -123,6 +124,7 @@ class SeveralMonitors(unittest.TestCase):
                 first = self.s.screenshot().data
                 self.assertTrue(wait_until(lambda: self.s.screenshot().data != first, proc=p),
                                 "the saver draws nothing")
+                self.assertTrue(still_runs(self.s, p), "the saver ended before the change")
                 self.x.lay_out(after)
                 self.assertTrue(wait_until(lambda: self.wine_monitors()[0] == sorted(windows_places(after)), proc=p),
                                 "Wine did not see the change")

@@ -57,7 +57,7 @@ class HighDpi(unittest.TestCase):
         seen = wait_until(enough, timeout=2 * GUARD, step=0.5, proc=p)
         self.s.save_png(os.path.join(self.s.root, f"saver-{dpi}dpi.png"))
         self.s.key("space")
-        p.wait(timeout=GUARD)
+        self.assertEqual(p.wait(timeout=GUARD), 0, "the saver did not end as on a key")
         self.assertTrue(seen, f"too few petals seen at {dpi} dpi: {len(sizes)}")
         return sizes
 

@@ -130,15 +130,17 @@ class Session:
         the first window, and on a loaded machine that desktop now and then fails to open
         the display: then no program of that server can show a window, and the saver ends
         at once. Wine says so itself; only then are the session's Wine programs ended and
-        the saver started again on a fresh server."""
+        the saver started again on a fresh server. Each new start prints a "retried:" line,
+        which the test command and the flake hunt count."""
         for attempt in range(1, 4):
             p = self.start_scr(*args, env=env)
             try:
                 return p if self.wait_window(caption, proc=p) else None
             except WineDesktopFailed as failed:
-                print(f"\n  [{failed}; attempt {attempt} of 3]", flush=True)
                 self.kill_wine_programs()
-        raise AssertionError("Wine's desktop failed to start three times in a row")
+                if attempt == 3:
+                    raise AssertionError(f"Wine's desktop failed to start three times in a row ({failed})")
+                print(f"\nretried: {failed} (attempt {attempt} of 3)", flush=True)
 
     def start_program(self, path, *args, env=None):
         """Copies a Windows program (a test tool) into the program folder and starts it
