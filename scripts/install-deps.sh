@@ -100,6 +100,7 @@ install_missing() {
     else
       echo "The set-up stopped: apt could not install the packages above, for the reasons it gives." >&2
     fi
+    [ -z "${hint:-}" ] || echo "$hint" >&2
     exit 1
   fi
 }
@@ -120,7 +121,7 @@ case "${FLUTTERA_ARCH:-}" in
      why="this kernel cannot run 32-bit programs: $FLUTTERA_KERNEL32_WHY" ;;
 esac
 if [ "$kernel32" = 0 ]; then
-  pkgs+=("${FLUTTERA_WINE32_PACKAGES[@]}")
+  :
 elif [ "$kernel32" != 1 ]; then
   echo "Cannot tell whether this kernel runs 32-bit programs: $FLUTTERA_KERNEL32_WHY" >&2
   exit 1
@@ -128,6 +129,13 @@ else
   echo "32-bit Wine is left out ($why): no i386 package is installed."
 fi
 install_missing "${pkgs[@]}"
+# Apart, so that an archive that cannot give the 32-bit set (its i386 lists mid-sync, say)
+# still leaves everything else installed, and the user learns of the 64-bit path.
+if [ "$kernel32" = 0 ]; then
+  hint="FLUTTERA_ARCH=win64 takes the 64-bit path, which needs no 32-bit package."
+  install_missing "${FLUTTERA_WINE32_PACKAGES[@]}"
+  hint=""
+fi
 
 # Japanese locale, so Wine runs with the Shift-JIS ANSI code page when asked.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
