@@ -55,7 +55,7 @@ public:
             return error->second;
         }
         if (folders.count(to) || readOnly.count(to) || unreadable.count(to)) return fw::kErrorAccessDenied;
-        if (folders.count(backup)) return fw::kErrorUnableToRemoveReplaced;  // the old file cannot go there
+        if (folders.count(backup)) return fw::kErrorAccessDenied;  // as Wine answers; no name changes
         Rename(to, backup);
         Rename(from, to);
         return fw::kFileDone;
