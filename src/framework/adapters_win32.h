@@ -17,6 +17,7 @@ public:
     fw::FileError WriteInPlace(const std::string& path, const std::string& bytes) override;
     fw::FileError Remove(const std::string& path) override;
     fw::FileError Find(const std::string& path) override;
+    bool IsFolder(const std::string& path) override;
     bool IsReadOnly(const std::string& path) override;
     bool CanOpenForReading(const std::string& path) override;
     std::optional<std::string> ShortPath(const std::string& path) override;

@@ -52,6 +52,8 @@ public:
     // 0 when there is a file or folder of that name; 2 when there is known to be none (3
     // when its folder is missing too); any other error when the system cannot tell.
     virtual FileError Find(const std::string& path) = 0;
+    // True when there is a folder of that name.
+    virtual bool IsFolder(const std::string& path) = 0;
     // True when the file carries the read-only attribute.
     virtual bool IsReadOnly(const std::string& path) = 0;
     // Opens the file for sequential reading and closes it again at once.

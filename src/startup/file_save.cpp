@@ -27,9 +27,16 @@ SaveProblem ProblemFor(SaveStep step, fw::FileError error) {
 // they cannot be told from such a copy.
 std::string BackupPath(const std::string& path) { return path + ".~save-old"; }
 
+namespace {
+// A folder of the backup's name is the user's: never the settings, never moved.
+bool BackupLeft(fw::FilePort& files, const std::string& path) {
+    const std::string backup = BackupPath(path);
+    return files.Find(backup) == fw::kFileDone && !files.IsFolder(backup);
+}
+}  // namespace
+
 std::string PathToRead(fw::FilePort& files, const std::string& path) {
-    if (files.Find(path) == fw::kErrorFileNotFound && files.Find(BackupPath(path)) == fw::kFileDone)
-        return BackupPath(path);
+    if (files.Find(path) == fw::kErrorFileNotFound && BackupLeft(files, path)) return BackupPath(path);
     return path;
 }
 
@@ -54,7 +61,7 @@ std::string TempPath(const std::string& path) { return path + ".~save-new"; }
 // both stay as they are.
 void PutBackOrRemoveBackup(fw::FilePort& files, const std::string& path) {
     const std::string backup = BackupPath(path);
-    if (files.Find(backup) != fw::kFileDone) return;
+    if (!BackupLeft(files, path)) return;
     const fw::FileError file = files.Find(path);
     if (file == fw::kFileDone)
         files.Remove(backup);

@@ -42,6 +42,7 @@ TEST(WriteSettings, TheFileHoldsTheOldFourValuesOrTheNewFour) {
         {"a cut-off save's backup beside the file", [](fakes::Files& f) { f.files[kBackup] = "stale"; }, SaveProblem::None, 0},
         {"a cut-off save's backup alone", [](fakes::Files& f) { f.files[kBackup] = f.files[kIni]; f.files.erase(kIni); }, SaveProblem::None, 0},
         // Put back only over no file: the attributes unreadable say nothing of that.
+        {"a folder of the backup's name, no file", [](fakes::Files& f) { f.files.erase(kIni); f.folders.insert(kBackup); }, SaveProblem::None, 0},
         {"a stale backup, the file's attributes unreadable", [](fakes::Files& f) { f.files[kBackup] = "stale"; f.findErrors[kIni] = 5; }, SaveProblem::None, 0},
         {"the user's own Fluttera.ini.old and .new", [](fakes::Files& f) { f.files[kIni + ".old"] = "mine"; f.files[kIni + ".new"] = "mine"; }, SaveProblem::None, 0},
         {"neither a new file nor the file", [](fakes::Files& f) { f.writeErrors[kTemp] = 5; f.inPlaceErrors[kIni] = 5; }, SaveProblem::FolderNotWritable, 5},
@@ -55,11 +56,15 @@ TEST(WriteSettings, TheFileHoldsTheOldFourValuesOrTheNewFour) {
         {"a folder of that name", [](fakes::Files& f) { f.folders.insert(kIni); }, SaveProblem::Other, 5},
         {"device error", [](fakes::Files& f) { f.writeErrors[kTemp] = 1117; }, SaveProblem::Other, 1117},
     };
+    // A first save has no other lines of the file to keep.
+    const std::string fresh = fw::Utf8ToCp932("[Section]\r\n花びらの数= 310\r\nBGM区分= 1\r\nBGMﾘﾋﾟｰﾄ= 4\r\nBGMﾌｧｲﾙ=D:\\曲.mp3\r\n");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         fakes::Files files;
         files.files[kIni] = before;
         c.fault(files);
+        const bool first = !files.files.count(kIni) && !files.files.count(kBackup);
+        const auto folders = files.folders;
         const auto temp = files.files.count(kTemp) ? std::optional(files.files[kTemp]) : std::nullopt;
         auto others = files.files;  // every file but the settings and the save's own
         for (const auto& own : {kIni, kTemp, kBackup}) others.erase(own);
@@ -70,7 +75,8 @@ TEST(WriteSettings, TheFileHoldsTheOldFourValuesOrTheNewFour) {
         const startup::SaveResult r = startup::WriteSettings(files, kFolder, 310, s);
         EXPECT_EQ(r.problem, c.problem);
         EXPECT_EQ(r.error, c.error);
-        EXPECT_EQ(files.files[kIni], r.ok() ? after : before);
+        EXPECT_EQ(files.files[kIni], r.ok() ? (first ? fresh : after) : (first ? "" : before));
+        EXPECT_EQ(files.folders, folders) << "a folder was moved";
         EXPECT_EQ(files.files.count(kTemp) ? std::optional(files.files[kTemp]) : std::nullopt, temp)
             << "the file written beside it stayed, or one in the way went";
         auto left = files.files;

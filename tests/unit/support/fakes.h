@@ -55,6 +55,7 @@ public:
             return error->second;
         }
         if (folders.count(to) || readOnly.count(to) || unreadable.count(to)) return fw::kErrorAccessDenied;
+        if (folders.count(backup)) return fw::kErrorAccessDenied;  // as Wine answers; no name changes
         Rename(to, backup);
         Rename(from, to);
         return fw::kFileDone;
@@ -62,8 +63,12 @@ public:
     fw::FileError Move(const std::string& from, const std::string& to) override {
         auto error = moveErrors.find(from);
         if (error != moveErrors.end()) return error->second;
-        if (!files.count(from)) return fw::kErrorFileNotFound;
+        if (Find(from) != fw::kFileDone) return fw::kErrorFileNotFound;
         if (Find(to) != fw::kErrorFileNotFound) return fw::kErrorAlreadyExists;
+        if (folders.erase(from)) {  // a folder is renamed as a file is
+            folders.insert(to);
+            return fw::kFileDone;
+        }
         Rename(from, to);
         return fw::kFileDone;
     }
@@ -78,7 +83,7 @@ public:
         return fw::kFileDone;
     }
     fw::FileError Remove(const std::string& path) override {
-        if (readOnly.count(path)) return fw::kErrorAccessDenied;
+        if (readOnly.count(path) || folders.count(path)) return fw::kErrorAccessDenied;
         return files.erase(path) ? fw::kFileDone : fw::kErrorFileNotFound;
     }
     fw::FileError Find(const std::string& path) override {
@@ -86,6 +91,7 @@ public:
         if (error != findErrors.end()) return error->second;
         return files.count(path) || folders.count(path) ? fw::kFileDone : fw::kErrorFileNotFound;
     }
+    bool IsFolder(const std::string& path) override { return folders.count(path) > 0; }
     bool IsReadOnly(const std::string& path) override { return readOnly.count(path) > 0; }
     bool CanOpenForReading(const std::string& path) override {
         return files.count(path) && !unreadable.count(path) && !folders.count(path);
