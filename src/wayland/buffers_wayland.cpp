@@ -80,12 +80,10 @@ bool SurfaceBuffers::Create(wl_shm* shm, int32_t width, int32_t height, uint32_t
                             const std::function<void()>& released) {
     Destroy();
     try {
-        backPixels_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
         for (ShmBuffer& b : buffers_) b.stale.reserve(kMaxStale);  // so a pass allocates nothing
     } catch (const std::bad_alloc&) {
         return false;
     }
-    back_ = petals::PixelView{backPixels_.data(), width, height, width};
     for (ShmBuffer& b : buffers_) {
         if (!b.Create(shm, width, height, format)) {
             Destroy();
@@ -98,31 +96,42 @@ bool SurfaceBuffers::Create(wl_shm* shm, int32_t width, int32_t height, uint32_t
 
 void SurfaceBuffers::Destroy() {
     for (ShmBuffer& b : buffers_) b.Destroy();
-    backPixels_.clear();
-    backPixels_.shrink_to_fit();
-    back_ = petals::PixelView{};
+    drawing_ = newest_ = nullptr;
 }
 
-ShmBuffer* SurfaceBuffers::Take(const std::vector<petals::PixelRect>& changed) {
+ShmBuffer* SurfaceBuffers::Begin() {
+    // The newest picture itself when it is free: nothing to catch up.
+    ShmBuffer* b = newest_ && !newest_->busy ? newest_ : nullptr;
+    for (ShmBuffer& other : buffers_) {
+        if (!b && !other.busy) b = &other;
+    }
+    drawing_ = b;
+    if (!b || b == newest_) return b;
+    if (newest_) {
+        const petals::PixelView from = newest_->view(), to = b->view();
+        if (b->staleAll) {
+            petals::CopyRect(from, to, from.Bounds());
+        } else {
+            for (const petals::PixelRect& r : b->stale) petals::CopyRect(from, to, r);
+        }
+        b->stale.clear();
+        b->staleAll = false;
+    }
+    return b;
+}
+
+void SurfaceBuffers::Drawn(const std::vector<petals::PixelRect>& changed, bool shown) {
+    if (!drawing_) return;
     for (ShmBuffer& b : buffers_) {
-        if (b.staleAll) continue;
+        if (&b == drawing_ || b.staleAll) continue;
         if (b.stale.size() + changed.size() > kMaxStale) b.staleAll = true;
         else b.stale.insert(b.stale.end(), changed.begin(), changed.end());
     }
-    for (ShmBuffer& b : buffers_) {
-        if (b.busy) continue;
-        const petals::PixelView to = b.view();
-        if (b.staleAll) {
-            petals::CopyRect(back_, to, back_.Bounds());
-        } else {
-            for (const petals::PixelRect& r : b.stale) petals::CopyRect(back_, to, r);
-        }
-        b.stale.clear();
-        b.staleAll = false;
-        b.busy = true;
-        return &b;
-    }
-    return nullptr;
+    drawing_->stale.clear();
+    drawing_->staleAll = false;
+    drawing_->busy = shown;
+    newest_ = drawing_;
+    drawing_ = nullptr;
 }
 
 }  // namespace wayland

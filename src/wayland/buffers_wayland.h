@@ -1,8 +1,8 @@
 // Shared-memory pictures for the compositor: one buffer (ShmBuffer), and the pair an
-// output's surface draws through (SurfaceBuffers). The picture itself lives in ordinary
-// memory, as the engine's back buffer that keeps the last pass; each pass is copied into
-// whichever of the two buffers the compositor has let go of, only where that one lags
-// behind, so a pass costs what its petals cost whichever buffer it lands in.
+// output's surface draws through (SurfaceBuffers). Each pass draws straight into whichever
+// of the two the compositor has let go of, after that one has caught up, from the other,
+// with only the rectangles it lacks; so a pass costs what its petals cost, with no private
+// picture to copy from.
 #pragma once
 
 #include <wayland-client.h>
@@ -52,22 +52,24 @@ private:
 
 class SurfaceBuffers {
 public:
-    // The back buffer and the two shared ones, all width x height; false when the memory
-    // could not be had. `released` is called when a buffer comes free.
+    // The two shared buffers, width x height; false when the memory could not be had.
+    // `released` is called when a buffer comes free.
     bool Create(wl_shm* shm, int32_t width, int32_t height, uint32_t format, const std::function<void()>& released);
     void Destroy();
 
-    const petals::PixelView& back() const { return back_; }
     bool AnyFree() const { return !buffers_[0].busy || !buffers_[1].busy; }
 
-    // After a pass that changed `changed` of the back buffer: a free buffer brought up to
-    // date with it and marked busy; null when the compositor holds both.
-    ShmBuffer* Take(const std::vector<petals::PixelRect>& changed);
+    // A buffer the compositor is not reading, holding the newest picture (the pass draws
+    // into it next); null when the compositor holds both.
+    ShmBuffer* Begin();
+    // The pass drew `changed` into the buffer Begin gave: it is now the newest; the other
+    // lacks those rectangles. `shown`: it goes to the compositor and is busy until released.
+    void Drawn(const std::vector<petals::PixelRect>& changed, bool shown);
 
 private:
-    std::vector<uint32_t> backPixels_;
-    petals::PixelView back_;
     ShmBuffer buffers_[2];
+    ShmBuffer* drawing_ = nullptr;
+    ShmBuffer* newest_ = nullptr;  // none yet: the first pass draws the whole picture
 };
 
 }  // namespace wayland

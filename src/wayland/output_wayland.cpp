@@ -211,22 +211,26 @@ void Output::BufferFree() {
 }
 
 // One pass of the petals, into a buffer the compositor is not reading, with the damage
-// of only what changed, and the wish for the next frame callback.
+// of only what changed, and the wish for the next frame callback. A pass that changed
+// nothing attaches nothing: the compositor has nothing to redraw.
 void Output::Pass() {
     if (!scene_ || !surface_) return;
-    if (!buffers_.AnyFree()) {
+    ShmBuffer* buffer = buffers_.Begin();
+    if (!buffer) {
         passWaiting_ = true;
         return;
     }
     passWaiting_ = false;
-    const std::vector<petals::PixelRect>& changed = scene_->Pass(snapshot_, buffers_.back());
+    const std::vector<petals::PixelRect>& changed = scene_->Pass(snapshot_, buffer->view());
     ++passes_;
-    ShmBuffer* buffer = buffers_.Take(changed);
-    wl_surface_attach(surface_, buffer->buffer(), 0, 0);
-    if (wl_surface_get_version(surface_) >= WL_SURFACE_DAMAGE_BUFFER_SINCE_VERSION) {
-        for (const petals::PixelRect& r : changed) wl_surface_damage_buffer(surface_, r.left, r.top, r.Width(), r.Height());
-    } else {
-        wl_surface_damage(surface_, 0, 0, INT32_MAX, INT32_MAX);
+    buffers_.Drawn(changed, !changed.empty());
+    if (!changed.empty()) {
+        wl_surface_attach(surface_, buffer->buffer(), 0, 0);
+        if (wl_surface_get_version(surface_) >= WL_SURFACE_DAMAGE_BUFFER_SINCE_VERSION) {
+            for (const petals::PixelRect& r : changed) wl_surface_damage_buffer(surface_, r.left, r.top, r.Width(), r.Height());
+        } else {
+            wl_surface_damage(surface_, 0, 0, INT32_MAX, INT32_MAX);
+        }
     }
     AskFrame();
     wl_surface_commit(surface_);
