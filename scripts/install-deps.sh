@@ -94,13 +94,14 @@ install_missing() {
   fi
   [ -n "${updated:-}" ] || apt_update
   if ! $SUDO apt-get install -y --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"; then
+    # The 32-bit set (below) may go without when the archive is what is missing.
+    [ -n "${soft:-}" ] && [ -n "$failed_lists" ] && return 1
     if [ -n "$failed_lists" ]; then
       echo "The set-up stopped: the archive's package lists are incomplete ($failed_lists could not be" \
         "fetched), so apt cannot install the packages above; try again later." >&2
     else
       echo "The set-up stopped: apt could not install the packages above, for the reasons it gives." >&2
     fi
-    [ -z "${hint:-}" ] || echo "$hint" >&2
     exit 1
   fi
 }
@@ -129,12 +130,20 @@ else
   echo "32-bit Wine is left out ($why): no i386 package is installed."
 fi
 install_missing "${pkgs[@]}"
-# Apart, so that an archive that cannot give the 32-bit set (its i386 lists mid-sync, say)
-# still leaves everything else installed, and the user learns of the 64-bit path.
+# Apart, so that everything else is installed whatever becomes of it. An archive that cannot
+# give it (its i386 lists mid-sync, say) is written down in FLUTTERA_WINE32_UNAVAILABLE: while
+# 32-bit Wine is then missing, the scripts take the 64-bit path and say why (wine-env.sh),
+# until a later set-up installs it. Any other failure stops the set-up.
 if [ "$kernel32" = 0 ]; then
-  hint="FLUTTERA_ARCH=win64 takes the 64-bit path, which needs no 32-bit package."
-  install_missing "${FLUTTERA_WINE32_PACKAGES[@]}"
-  hint=""
+  if soft=1 install_missing "${FLUTTERA_WINE32_PACKAGES[@]}"; then
+    rm -f -- "$FLUTTERA_WINE32_UNAVAILABLE"
+  else
+    mkdir -p "$(dirname "$FLUTTERA_WINE32_UNAVAILABLE")"
+    echo "the archive's package lists are incomplete ($failed_lists could not be fetched)" \
+      > "$FLUTTERA_WINE32_UNAVAILABLE"
+    echo "32-bit Wine could not be installed: $(cat "$FLUTTERA_WINE32_UNAVAILABLE"). Going on:" \
+      "the x86_64 build under 64-bit Wine stands in until a later set-up installs it; try again later."
+  fi
 fi
 
 # Japanese locale, so Wine runs with the Shift-JIS ANSI code page when asked.

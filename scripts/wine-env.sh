@@ -17,6 +17,9 @@ FLUTTERA_WINESERVER32=/usr/lib/wine/wineserver32
 # whole X screen; cursors, XInput2, Composite, video modes), as its failed opens showed.
 FLUTTERA_WINE32_PACKAGES=(wine32:i386 gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   libxrandr2:i386 libxinerama1:i386 libxcursor1:i386 libxi6:i386 libxcomposite1:i386 libxxf86vm1:i386)
+# Written by install-deps.sh when the archive could not give the 32-bit set; while 32-bit Wine
+# is missing, it makes the 64-bit path the choice on a kernel that runs 32-bit programs.
+FLUTTERA_WINE32_UNAVAILABLE=${FLUTTERA_WINE32_UNAVAILABLE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine32-unavailable}
 # What the tests and run.sh run Wine with: no Mono or Gecko installer, no menu entries.
 FLUTTERA_WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
 
@@ -75,7 +78,7 @@ fluttera_choose_wine() {
   local kernel=0
   fluttera_kernel_runs_32bit || kernel=$?
   case $kernel in
-    0) fluttera_wine_for win32 ;;
+    0) if fluttera_wine32_unavailable; then fluttera_wine_for win64; else fluttera_wine_for win32; fi ;;
     1) fluttera_wine_for win64 ;;
     *) echo "Cannot tell whether this kernel runs 32-bit programs: $FLUTTERA_KERNEL32_WHY" >&2; return 1 ;;
   esac
@@ -86,10 +89,18 @@ fluttera_quiet_wine() {
   export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=$FLUTTERA_WINEDLLOVERRIDES
 }
 
+# Whether 32-bit Wine is missing because the set-up could not install it (the reason is in
+# FLUTTERA_WINE32_UNAVAILABLE); a 32-bit Wine missing for any other reason is no excuse.
+fluttera_wine32_unavailable() {
+  [ ! -e "$FLUTTERA_WINE32" ] && [ -s "$FLUTTERA_WINE32_UNAVAILABLE" ]
+}
+
 # Why the 32-bit programs are not run on this path, for the test command's "not run" lines.
 fluttera_not_32bit_why() {
   if [ -n "${FLUTTERA_ARCH:-}" ]; then
     echo "FLUTTERA_ARCH=$FLUTTERA_ARCH chose the 64-bit path"
+  elif fluttera_kernel_runs_32bit && fluttera_wine32_unavailable; then
+    echo "32-bit Wine could not be installed: $(cat "$FLUTTERA_WINE32_UNAVAILABLE")"
   else
     fluttera_kernel_runs_32bit || true
     echo "this kernel cannot run 32-bit programs ($FLUTTERA_KERNEL32_WHY)"
@@ -102,6 +113,8 @@ fluttera_wine_said() {
     echo "FLUTTERA_ARCH=$FLUTTERA_ARCH: the $([ "$FLUTTERA_PRESET" = win32 ] && echo 32-bit build under 32-bit || echo x86_64 build under 64-bit) Wine (WINEARCH=$FLUTTERA_PRESET), whatever the kernel."
   elif [ "$FLUTTERA_PRESET" = win32 ]; then
     echo "This kernel runs 32-bit programs: the 32-bit build under 32-bit Wine (WINEARCH=win32)."
+  elif fluttera_wine32_unavailable; then
+    echo "This kernel runs 32-bit programs, but 32-bit Wine could not be installed: $(cat "$FLUTTERA_WINE32_UNAVAILABLE"). The x86_64 build under 64-bit Wine (WINEARCH=win64) stands in until it can be."
   else
     echo "This kernel cannot run 32-bit programs: the x86_64 build under 64-bit Wine (WINEARCH=win64)."
   fi

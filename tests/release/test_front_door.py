@@ -37,8 +37,12 @@ def wine_folder(path, arch):
 
 class WineChoice(unittest.TestCase):
     def test_the_kernel_decides_the_wine_and_the_build(self):
+        unavailable = os.path.join(tempfile.mkdtemp(prefix="fluttera-choice-"), "wine32-unavailable")
+        self.addCleanup(shutil.rmtree, os.path.dirname(unavailable), True)
+
         def choice(**env):
             e = {k: v for k, v in os.environ.items() if k not in ("FLUTTERA_WINE32", "FLUTTERA_ARCH")}
+            e["FLUTTERA_WINE32_UNAVAILABLE"] = unavailable
             return sh('fluttera_choose_wine; echo "$FLUTTERA_PRESET $WINEARCH $FLUTTERA_WINE $FLUTTERA_WINESERVER"',
                       env=dict(e, **env)).stdout.strip()
         kernel = choice().split()[0]
@@ -51,6 +55,15 @@ class WineChoice(unittest.TestCase):
                  (dict(FLUTTERA_ARCH="win32", FLUTTERA_WINE32="/bin/true"), "win32 win32 /bin/true /usr/lib/wine/wineserver32")]
         for env, expected in cases:
             with self.subTest(**env):
+                self.assertEqual(choice(**env), expected)
+        # Only a 32-bit Wine that is missing because the archive could not give it (the set-up's
+        # note) takes the 64-bit path on a kernel that runs 32-bit programs; one that fails does not.
+        with open(unavailable, "w") as f:
+            f.write("the archive's package lists are incomplete\n")
+        win64 = "win64 win64 /usr/lib/wine/wine64 /usr/lib/wine/wineserver64"
+        for env, expected in ((dict(FLUTTERA_WINE32="/no/such/wine"), win64),
+                              (dict(FLUTTERA_WINE32="/bin/false"), cases[1][1])):
+            with self.subTest("the set-up's note", **env):
                 self.assertEqual(choice(**env), expected)
 
     def test_only_the_kernels_refusal_of_the_format_takes_the_64_bit_path(self):

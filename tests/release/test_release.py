@@ -12,7 +12,7 @@ import tempfile
 import unittest
 import zipfile
 
-from .winebox import ROOT, SAVER, WineBox, machine_arch
+from .winebox import ROOT, SAVER, WineBox, machine_arch, sh
 
 DIST = os.path.join(ROOT, "dist")
 with open(os.path.join(ROOT, "CMakeLists.txt")) as f:
@@ -106,14 +106,14 @@ def install_run_uninstall(test, box, msi, machine):
 
 class Msi(unittest.TestCase):
     """Each MSI under the Wine it is made for: 64-bit everywhere, 32-bit where the kernel runs
-    it; on a kernel that cannot, the x86 case says it was not run, and why (the test command
+    it; where it cannot, the x86 case says it was not run, and why (the test command
     shows that line; it is no pass)."""
 
     def test_installs_for_the_user_runs_and_uninstalls(self):
         for arch, wine_arch, machine in (("x64", "win64", AMD64), ("x86", "win32", I386)):
             if wine_arch == "win32" and machine_arch() != "win32":
                 # Outside any subtest, so the case counts neither as passed nor as failed.
-                print("not run: the x86 MSI: this kernel cannot run 32-bit programs, so 32-bit "
+                print(f"not run: the x86 MSI: {sh('fluttera_not_32bit_why').stdout.strip()}, so 32-bit "
                       "Wine cannot install or run it", flush=True)
                 continue
             with self.subTest(arch=arch):
