@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "petals/compositor.h"
+#include "petals/petal_frames.h"
 #include "petals/petal_model.h"
 
 namespace {
@@ -100,7 +101,8 @@ void BM_CompositorPass(benchmark::State& state) {
     auto& [table, random, draws] = m;
     std::vector<uint32_t> snapshot(1920 * 1080, 0x336699u), back(snapshot);
     const petals::PixelView snap{snapshot.data(), 1920, 1080, 1920}, buffer{back.data(), 1920, 1080, 1920};
-    petals::SpriteFrames frames(petals::kSpriteFrames, petals::kSpriteSize);
+    petals::SpriteFrames frames = petals::LoadPetalFrames(petals::kSpriteSize).value_or(petals::SpriteFrames());
+    if (std::getenv("FLUTTERA_BENCH_WHOLE_SQUARES") == nullptr) frames.FitBoxes();
     petals::Compositor compositor;
     compositor.Reserve(table.size());
     compositor.Pass(snap, buffer, frames, draws);
