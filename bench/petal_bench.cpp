@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "petals/compositor.h"
+#include "petals/petal_frames.h"
 #include "petals/petal_model.h"
 
 namespace {
@@ -93,14 +94,16 @@ void BM_PetalPassFreshBuffer(benchmark::State& state) {
 BENCHMARK(BM_PetalPassFreshBuffer)->Arg(300);
 
 // The picture side of a pass in memory at full HD: the snapshot put back under the last
-// pass's petals, this pass's petals drawn (16 x 16 frames), the changed rectangles joined.
-// What a front end adds is only the presentation of those rectangles.
+// pass's petals, this pass's petals drawn (16 x 16 frames, each within its box; FLUTTERA_BENCH_WHOLE_SQUARES=1:
+// whole squares, as before the boxes), the changed rectangles joined. What a front end adds
+// is only the presentation of those rectangles.
 void BM_CompositorPass(benchmark::State& state) {
     WarmModel m(static_cast<int32_t>(state.range(0)));
     auto& [table, random, draws] = m;
     std::vector<uint32_t> snapshot(1920 * 1080, 0x336699u), back(snapshot);
     const petals::PixelView snap{snapshot.data(), 1920, 1080, 1920}, buffer{back.data(), 1920, 1080, 1920};
-    petals::SpriteFrames frames(petals::kSpriteFrames, petals::kSpriteSize);
+    petals::SpriteFrames frames = petals::LoadPetalFrames(petals::kSpriteSize).value_or(petals::SpriteFrames());
+    if (std::getenv("FLUTTERA_BENCH_WHOLE_SQUARES") == nullptr) frames.FitBoxes();
     petals::Compositor compositor;
     compositor.Reserve(table.size());
     compositor.Pass(snap, buffer, frames, draws);

@@ -29,6 +29,10 @@ fluttera_hack(fluttera ${HACK_MAIN})
 # The same hack watched by a pass counter, with the loops the measurements compare.
 fluttera_hack(fluttera_hack_bench ${CMAKE_SOURCE_DIR}/bench/x11/hack_bench_main_x11.cpp)
 set_target_properties(fluttera_hack_bench PROPERTIES EXCLUDE_FROM_ALL ON)
+# The hack's pace alone (a paced loop that only waits): the floor under the hack's cost.
+add_executable(fluttera_wait_loop EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/x11/wait_loop_x11.cpp)
+target_link_libraries(fluttera_wait_loop PRIVATE fluttera_core X11::X11)
+fluttera_program_warnings(fluttera_wait_loop)
 
 install(TARGETS fluttera RUNTIME DESTINATION ${XSS_HACKDIR})
 

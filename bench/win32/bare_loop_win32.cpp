@@ -1,7 +1,8 @@
 // The cost of the saver's old design with nothing else in it: the same full-screen window
 // over the same two 32-bit DIB sections, and per pass the whole snapshot copied into the
 // back buffer and the whole back buffer presented, then the pending messages handled.
-// "paced" on the command line keeps 60 passes a second as the saver does. A key or a click
+// "paced" on the command line keeps 60 passes a second as the saver does; "wait" leaves out
+// the copies, so a paced pass only handles messages and waits: the pace's own cost. A key or a click
 // ends it; it writes "passes milliseconds" to bare_stats.txt beside itself.
 #include "petals/pacer.h"
 #include "framework/window_win32.h"
@@ -42,6 +43,7 @@ int64_t Now() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR args, int) {
     const bool paced = args && std::wcsstr(args, L"paced");
+    const bool copies = !(args && std::wcsstr(args, L"wait"));
     int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     static Surface window, surface;
     window.Create(L"BareLoop", 0, L"Fluttera_BareLoop", WS_POPUP | WS_CLIPCHILDREN, 0, 0, w, h);
@@ -69,9 +71,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR args, int) {
     const DWORD start = GetTickCount();
     while (g_running) {
         pacer.PassStarted(Now());
-        BitBlt(back.dc(), 0, 0, w, h, master.dc(), 0, 0, SRCCOPY);
-        BitBlt(screen, 0, 0, w, h, back.dc(), 0, 0, SRCCOPY);
-        GdiFlush();
+        if (copies) {
+            BitBlt(back.dc(), 0, 0, w, h, master.dc(), 0, 0, SRCCOPY);
+            BitBlt(screen, 0, 0, w, h, back.dc(), 0, 0, SRCCOPY);
+            GdiFlush();
+        }
         ++passes;
         fw::win::ProcessPendingMessages();
         while (paced && g_running) {

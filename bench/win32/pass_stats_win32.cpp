@@ -63,7 +63,11 @@ bool PassStats::Starting(petals::Compositor& compositor) {
     } else if (mode && std::strcmp(mode, "whole") == 0) {
         whole_ = true;
         mode_ = "whole";
+    } else if (mode && std::strcmp(mode, "rects") == 0) {
+        rectsMode_ = true;  // every rectangle presented, sent on as one box
+        mode_ = "rects";
     }
+    if (const char* cost = std::getenv("FLUTTERA_GROUP_COST")) groupCost_ = std::atoll(cost);
     if (const char* cost = std::getenv("FLUTTERA_RECT_COST")) compositor.SetRectCost(std::atoll(cost));
     const char* paced = std::getenv("FLUTTERA_PACED");
     paced_ = paced && std::strcmp(paced, "1") == 0;
@@ -73,8 +77,20 @@ bool PassStats::Starting(petals::Compositor& compositor) {
 }
 
 bool PassStats::Present(HDC to, HDC from, const std::vector<petals::PixelRect>& rects) {
-    if (!regionMode_) return false;
-    region_.Present(to, from, rects);
+    // What Wine sends the X server: the box around each group (around all, ungrouped).
+    if (regionMode_ || rectsMode_ || whole_) {
+        petals::PixelRect box{};
+        for (const petals::PixelRect& r : rects) box = petals::Union(box, r);
+        sent_ += static_cast<double>(box.Area());
+        groups_ += 1;
+        if (regionMode_) region_.Present(to, from, rects);
+        else saver::PresentRects(to, from, rects);
+        return true;
+    }
+    grouped_.Group(rects, groupCost_);
+    for (const petals::PixelRect& b : grouped_.boxes()) sent_ += static_cast<double>(b.Area());
+    groups_ += static_cast<double>(grouped_.boxes().size());
+    saver::PresentGrouped(to, from, grouped_);
     return true;
 }
 
@@ -97,10 +113,11 @@ void PassStats::Ending(std::size_t rows) {
                             "%lu %lu %d\r\n"
                             "first_pass_ms %.1f\r\n"
                             "present %s rect_cost %lld paced %d display_off_after %lu\r\n"
-                            "rects_per_pass %.1f pixels_per_pass %.0f\r\n",
+                            "rects_per_pass %.1f pixels_per_pass %.0f groups_per_pass %.1f sent_per_pass %.0f"
+                            " group_cost %lld\r\n",
                             passes_, GetTickCount() - firstPass_, static_cast<int>(rows), firstPassMs_, mode_,
                             static_cast<long long>(compositor_ ? compositor_->rectCost() : 0), paced_ ? 1 : 0, offAfter_,
-                            rects_ / n, pixels_ / n);
+                            rects_ / n, pixels_ / n, groups_ / n, sent_ / n, static_cast<long long>(groupCost_));
     // Where the start's time went: ms since the process was created at each point.
     if (len > 0 && len < static_cast<int>(sizeof text)) len += std::snprintf(text + len, sizeof text - len, "start_ms");
     for (int i = 0; i < markCount_ && len > 0 && len < static_cast<int>(sizeof text); ++i)

@@ -2,7 +2,7 @@
 // exit (pass_stats.txt): the pass count and time on the first line, then the time from
 // the process's start to the first presented pass and what the passes presented. Its
 // environment picks the presentation to compare (FLUTTERA_PRESENT = rects, region or
-// whole; FLUTTERA_RECT_COST), whether it keeps the pace (FLUTTERA_PACED=1), and after how
+// whole, sent on as one box; else the saver's groups, FLUTTERA_GROUP_COST; FLUTTERA_RECT_COST), whether it keeps the pace (FLUTTERA_PACED=1), and after how
 // many passes it tells itself the display went off (FLUTTERA_DISPLAY_OFF_AFTER, none by default).
 #pragma once
 
@@ -13,6 +13,7 @@
 
 #include "petals/compositor.h"
 #include "region_present_win32.h"
+#include "saver/present_groups.h"
 #include "saver/saver_window_win32.h"
 
 namespace bench {
@@ -30,8 +31,10 @@ public:
 private:
     petals::Compositor* compositor_ = nullptr;
     RegionPresenter region_;
+    saver::PresentGroups grouped_;
+    int64_t groupCost_ = saver::kGroupCost;
     const char* mode_ = "rects";
-    bool whole_ = false, regionMode_ = false, paced_ = false;
+    bool whole_ = false, regionMode_ = false, rectsMode_ = false, paced_ = false;
     unsigned long passes_ = 0;
     unsigned long offAfter_ = 0;  // FLUTTERA_DISPLAY_OFF_AFTER: the display goes off after this pass
     DWORD firstPass_ = 0;
@@ -39,7 +42,7 @@ private:
     struct Point { const char* name; double ms; };
     Point marks_[8] = {};
     int markCount_ = 0;
-    double rects_ = 0, pixels_ = 0;
+    double rects_ = 0, pixels_ = 0, groups_ = 0, sent_ = 0;
 };
 
 }  // namespace bench

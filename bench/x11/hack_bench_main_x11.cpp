@@ -22,6 +22,9 @@ int64_t NowNs() {
 class Counter final : public hack::PassWatcher {
 public:
     bool Paced() override { return false; }
+    void Starting(petals::Compositor& compositor) override {
+        if (const char* cost = std::getenv("FLUTTERA_RECT_COST")) compositor.SetRectCost(std::atoll(cost));
+    }
     bool TakePass(const petals::PixelView& snapshot, const petals::PixelView& back) override {
         if (++passes_ == warmup_) countFrom_ = NowNs();
         if (!bare_) return false;
@@ -31,7 +34,7 @@ public:
     void Ending(int width, int height) override {
         if (passes_ > warmup_)
             std::printf("%s passes %ld seconds %.3f size %dx%d\n", bare_ ? "bare" : "hack", passes_ - warmup_,
-                        (NowNs() - countFrom_) / 1e9, width, height);
+                        static_cast<double>(NowNs() - countFrom_) / 1e9, width, height);
     }
 
 private:

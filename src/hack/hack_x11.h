@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "petals/compositor.h"
 #include "petals/pixels.h"
 
 namespace hack {
@@ -16,6 +17,8 @@ public:
     virtual ~PassWatcher() = default;
     // False runs the passes back to back instead of at the pace.
     virtual bool Paced() = 0;
+    // Once, before the first pass, with the compositor the hack has set up.
+    virtual void Starting(petals::Compositor&) {}
     // Before each pass; true when it drew the whole picture into `back` itself, which the
     // hack then presents whole instead of running its own pass.
     virtual bool TakePass(const petals::PixelView& snapshot, const petals::PixelView& back) = 0;

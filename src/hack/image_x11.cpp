@@ -33,6 +33,7 @@ bool Image::Create(Display* dpy, Visual* visual, int depth, int width, int heigh
                     XSync(dpy, False);
                     shared_ = ok && XErrorTrap::Error() == 0;
                     if (!shared_) shmdt(shm_.shmaddr);
+                    completionType_ = XShmGetEventBase(dpy) + ShmCompletion;
                 }
                 // Marked for removal now; it lives while attached, and never outlives us.
                 shmctl(shm_.shmid, IPC_RMID, nullptr);
@@ -81,21 +82,39 @@ void Image::Release() {
     image_ = nullptr;
     pixels_ = nullptr;
     shared_ = false;
+    busy_ = false;
 }
 
 void Image::Present(Window window, GC gc, const petals::PixelRect* rects, size_t count) {
     if (!image_) return;
+    size_t last = count;  // the last rectangle sent
+    for (size_t i = 0; i < count; ++i) {
+        const int x0 = std::max(rects[i].left, 0), y0 = std::max(rects[i].top, 0);
+        const int x1 = std::min(rects[i].right, width_), y1 = std::min(rects[i].bottom, height_);
+        if (x1 > x0 && y1 > y0) last = i;
+    }
     for (size_t i = 0; i < count; ++i) {
         const int x0 = std::max(rects[i].left, 0), y0 = std::max(rects[i].top, 0);
         const int x1 = std::min(rects[i].right, width_), y1 = std::min(rects[i].bottom, height_);
         if (x1 <= x0 || y1 <= y0) continue;
         const unsigned w = static_cast<unsigned>(x1 - x0), h = static_cast<unsigned>(y1 - y0);
-        if (shared_) XShmPutImage(dpy_, window, gc, image_, x0, y0, x0, y0, w, h, False);
+        // The server reads shared memory when it carries out the request, and handles a
+        // client's requests in order: the last one's completion event says it read them all.
+        if (shared_) XShmPutImage(dpy_, window, gc, image_, x0, y0, x0, y0, w, h, i == last ? True : False);
         else XPutImage(dpy_, window, gc, image_, x0, y0, x0, y0, w, h);
     }
-    // The server reads shared memory after the request arrives: wait for it before the
-    // next pass draws into the same memory.
+    if (shared_ && last < count) busy_ = true;
+    XFlush(dpy_);
+}
+
+void Image::Notice(const XEvent& e) {
+    if (busy_ && e.type == completionType_ && reinterpret_cast<const XShmCompletionEvent&>(e).shmseg == shm_.shmseg)
+        busy_ = false;
+}
+
+void Image::Settle() {
     XSync(dpy_, False);
+    busy_ = false;
 }
 
 void Image::PresentAll(Window window, GC gc) {

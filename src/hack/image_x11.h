@@ -29,16 +29,27 @@ public:
     petals::PixelView view() { return petals::PixelView{pixels_, width_, height_, stride_}; }
     bool shared() const { return shared_; }
 
-    // Sends the rectangles (clipped to the image) to the window and waits until the
-    // server has them, so the memory may be drawn into again at once.
+    // Sends the rectangles (clipped to the image) to the window, without waiting. From a
+    // shared image the server reads them later: until then Busy() is true, and drawing
+    // into the memory could show a half-drawn pass.
     void Present(Window window, GC gc, const petals::PixelRect* rects, size_t count);
     void PresentAll(Window window, GC gc);
+
+    // The server has not yet said it read the last presentation.
+    bool Busy() const { return busy_; }
+    // An event from the connection: the server's word that it read the presentation
+    // ends Busy().
+    void Notice(const XEvent& e);
+    // A round trip: every request before it is done, so the memory is free again.
+    void Settle();
 
 private:
     Display* dpy_ = nullptr;
     XImage* image_ = nullptr;
     XShmSegmentInfo shm_{};
     bool shared_ = false;
+    bool busy_ = false;
+    int completionType_ = -1;  // the event that says a shared presentation was read
     uint32_t* pixels_ = nullptr;
     int width_ = 0, height_ = 0, stride_ = 0;
 };

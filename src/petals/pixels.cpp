@@ -28,17 +28,35 @@ void CopyRect(const PixelView& from, const PixelView& to, const PixelRect& rect)
 SpriteFrames::SpriteFrames(int32_t count, int32_t size)
     : count_(std::max(count, 0)), size_(std::max(size, 0)),
       masks_(static_cast<std::size_t>(count_) * size_ * size_, 0xFFFFFFFFu),
-      sprites_(static_cast<std::size_t>(count_) * size_ * size_, 0u) {}
+      sprites_(static_cast<std::size_t>(count_) * size_ * size_, 0u),
+      boxes_(static_cast<std::size_t>(count_), PixelRect{0, 0, size_, size_}) {}
+
+void SpriteFrames::FitBoxes() {
+    constexpr uint32_t kColour = 0x00FFFFFFu;
+    for (int32_t k = 0; k < count_; ++k) {
+        const uint32_t* mask = Mask(k);
+        const uint32_t* sprite = Sprite(k);
+        PixelRect box;
+        for (int32_t y = 0; y < size_; ++y)
+            for (int32_t x = 0; x < size_; ++x) {
+                const std::size_t i = static_cast<std::size_t>(y) * size_ + x;
+                if ((mask[i] & kColour) == kColour && sprite[i] == 0) continue;
+                box = Union(box, PixelRect{x, y, x + 1, y + 1});
+            }
+        boxes_[static_cast<std::size_t>(k)] = box;
+    }
+}
 
 PixelRect DrawSprite(const PixelView& into, const SpriteFrames& frames, int32_t frame, int32_t x, int32_t y,
                      const PixelRect& clip) {
     if (frame < 0 || frame >= frames.count()) return PixelRect{};
     const int32_t size = frames.size();
+    const PixelRect& box = frames.Box(frame);
     // 64-bit edges, so a sprite near the ends of the int range cannot overflow.
-    const int64_t left = std::max<int64_t>({x, clip.left, 0});
-    const int64_t top = std::max<int64_t>({y, clip.top, 0});
-    const int64_t right = std::min<int64_t>({int64_t{x} + size, clip.right, into.width});
-    const int64_t bottom = std::min<int64_t>({int64_t{y} + size, clip.bottom, into.height});
+    const int64_t left = std::max<int64_t>({int64_t{x} + box.left, clip.left, 0});
+    const int64_t top = std::max<int64_t>({int64_t{y} + box.top, clip.top, 0});
+    const int64_t right = std::min<int64_t>({int64_t{x} + box.right, clip.right, into.width});
+    const int64_t bottom = std::min<int64_t>({int64_t{y} + box.bottom, clip.bottom, into.height});
     if (left >= right || top >= bottom) return PixelRect{};
     const PixelRect r{static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(right),
                       static_cast<int32_t>(bottom)};

@@ -58,14 +58,25 @@ public:
     const uint32_t* Mask(int32_t frame) const { return masks_.data() + Offset(frame); }
     const uint32_t* Sprite(int32_t frame) const { return sprites_.data() + Offset(frame); }
 
+    // The part of a frame that a draw changes, relative to its top-left corner: outside it
+    // the mask keeps every colour bit and the sprite is 0, so drawing there changes no
+    // colour. The whole square until FitBoxes; empty for a frame that changes nothing.
+    const PixelRect& Box(int32_t frame) const { return boxes_[static_cast<std::size_t>(frame)]; }
+    // Finds every frame's box from its pixels, once they are final; writing pixels after
+    // this leaves the boxes as they were. (The top byte is not part of a picture's colour:
+    // a mask may clear it anywhere without widening the box.)
+    void FitBoxes();
+
 private:
     std::size_t Offset(int32_t frame) const { return static_cast<std::size_t>(frame) * size_ * size_; }
     int32_t count_ = 0, size_ = 0;
     std::vector<uint32_t> masks_, sprites_;
+    std::vector<PixelRect> boxes_;
 };
 
 // Draws frame `frame` with its top-left corner at (x, y): each pixel ANDed with the mask,
-// then XORed with the sprite, within `clip` and the picture only (clipped, never wrapped).
+// then XORed with the sprite, within `clip` and the picture only (clipped, never wrapped),
+// and within the frame's box (the colours are the same as drawing the whole square).
 // Returns the rectangle it changed, empty when nothing was drawn (a frame that does not
 // exist draws nothing).
 PixelRect DrawSprite(const PixelView& into, const SpriteFrames& frames, int32_t frame, int32_t x, int32_t y,

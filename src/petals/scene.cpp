@@ -45,6 +45,8 @@ std::vector<int32_t> Scene::MissingFrameSizes() const {
 }
 
 void Scene::SetFrames(SpriteFrames frames) {
+    // Each petal then restores, draws and presents only its frame's box, not its square.
+    frames.FitBoxes();
     const int32_t size = frames.size();
     for (std::size_t i = 0; i < kSpriteSizeCount; ++i) {
         if (kSpriteSizes[i] == size) {

@@ -122,6 +122,7 @@ private:
     std::vector<petals::Monitor> monitors_;  // the monitors the saver was laid out over
     fw::win::RetainedPicture snapshot_;  // the desktop as it was when the saver started
     fw::win::RetainedPicture back_;      // the back buffer of Display
+    PresentGroups groups_;               // this pass's rectangles, in the groups presented apart
     HDC displayDc_ = nullptr;
     PixelRect virtual_;  // where the window lies on the virtual screen
     int width_ = 0, height_ = 0;
@@ -261,20 +262,27 @@ void SaverWindow::Pass() {
     // pass's petals, and only what changed reaches the screen.
     GdiFlush();  // no GDI copy into or out of the pictures is still pending
     const std::vector<PixelRect>& changed = scene_->Pass(ViewOf(snapshot_), ViewOf(back_));
-    if (!watcher_ || !watcher_->Present(displayDc_, back_.dc(), changed)) PresentRects(displayDc_, back_.dc(), changed);
+    if (!watcher_ || !watcher_->Present(displayDc_, back_.dc(), changed)) {
+        groups_.Group(changed);
+        PresentGrouped(displayDc_, back_.dc(), groups_);
+    }
     GdiFlush();
     if (watcher_) watcher_->Passed(scene_->compositor(), changed);
-    fw::win::ProcessPendingMessages();
 }
 
-// Handles every message as it arrives until the next pass is due.
+// Handles every message as it arrives until the next pass is due. Each look at an empty
+// queue is a call to Wine's server, so the queue is read only when the wait says something
+// came, and once when a pass took its whole period and there was no wait.
 void SaverWindow::WaitForNextPass(const petals::Pacer& pacer) {
+    bool waited = false;
     while (controller_.Running()) {
         const DWORD ms = pacer.MillisecondsUntilNext(Now());
-        if (ms == 0) return;
-        MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        fw::win::ProcessPendingMessages();
+        if (ms == 0) break;
+        waited = true;
+        if (MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
+            fw::win::ProcessPendingMessages();
     }
+    if (!waited) fw::win::ProcessPendingMessages();
 }
 
 // The console's display went off, dimmed or came back; other power events go to the system.
@@ -319,6 +327,7 @@ void SaverWindow::RunAnimation() {
         pacer.PassStarted(Now());
         Pass();
         if (paced) WaitForNextPass(pacer);
+        else fw::win::ProcessPendingMessages();
     }
     ExitProcess(0);
 }

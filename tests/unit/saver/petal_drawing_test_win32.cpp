@@ -89,6 +89,7 @@ TEST(PetalDrawing, IncrementalPassesLeaveTheBufferAndTheScreenAsFullCopiesWould)
     std::vector<SpriteDraw> draws;
     Compositor compositor;
     bench::RegionPresenter region;
+    saver::PresentGroups groups;
     int left = 0, right = 0, top = 0, bottom = 0;
     for (int pass = 0; pass < 3000; ++pass) {
         Step(petals, surface, random, draws);
@@ -107,8 +108,14 @@ TEST(PetalDrawing, IncrementalPassesLeaveTheBufferAndTheScreenAsFullCopiesWould)
         if (pass % 997 == 500) compositor.InvalidateAll();
         GdiFlush();
         const std::vector<PixelRect>& changed = compositor.Pass(ViewOf(snapshot), ViewOf(back), frames, draws);
-        if (pass % 2) region.Present(screen.dc(), back.dc(), changed);
-        else PresentRects(screen.dc(), back.dc(), changed);
+        if (pass % 2) {
+            region.Present(screen.dc(), back.dc(), changed);
+        } else if (pass % 4) {
+            PresentRects(screen.dc(), back.dc(), changed);
+        } else {  // in groups, small ones on this small surface
+            groups.Group(changed, 64);
+            PresentGrouped(screen.dc(), back.dc(), groups);
+        }
         ASSERT_TRUE(Same(back, full)) << "back buffer differs after pass " << pass;
         ASSERT_TRUE(Same(screen, full)) << "screen differs after pass " << pass;
     }
