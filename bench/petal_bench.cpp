@@ -94,9 +94,9 @@ void BM_PetalPassFreshBuffer(benchmark::State& state) {
 BENCHMARK(BM_PetalPassFreshBuffer)->Arg(300);
 
 // The picture side of a pass in memory at full HD: the snapshot put back under the last
-// pass's petals, this pass's petals drawn (16 x 16 frames, each within its box; FLUTTERA_BENCH_WHOLE_SQUARES=1:
-// whole squares, as before the boxes), the changed rectangles joined. What a front end adds
-// is only the presentation of those rectangles.
+// pass's petals, this pass's petals drawn (the 16 x 16 frames, each within its box; with
+// FLUTTERA_BENCH_WHOLE_SQUARES=1 whole squares, as before the boxes), the changed
+// rectangles joined. What a front end adds is only the presentation of those rectangles.
 void BM_CompositorPass(benchmark::State& state) {
     WarmModel m(static_cast<int32_t>(state.range(0)));
     auto& [table, random, draws] = m;

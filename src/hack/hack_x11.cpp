@@ -33,12 +33,14 @@ namespace {
 using petals::PixelRect;
 using petals::PixelView;
 
-// Termination requests arrive as a byte on this pipe: the handler does nothing else, and
-// the loop notices it in its poll.
+// Termination requests arrive as a flag, looked at each pass, and a byte on this pipe,
+// which wakes the loop's poll: the handler does nothing else.
 int g_stopPipe[2] = {-1, -1};
+volatile sig_atomic_t g_stopAsked = 0;
 
 void OnStopSignal(int) {
     const int saved = errno;
+    g_stopAsked = 1;
     const char byte = 1;
     [[maybe_unused]] ssize_t n = write(g_stopPipe[1], &byte, 1);
     errno = saved;
@@ -54,10 +56,7 @@ bool InstallStopSignals() {
     return true;
 }
 
-bool StopRequested() {
-    pollfd p{g_stopPipe[0], POLLIN, 0};
-    return poll(&p, 1, 0) > 0;
-}
+bool StopRequested() { return g_stopAsked != 0; }
 
 // The connection to the X server is gone (the server ended): nothing is left to draw on
 // or to clean up there.
@@ -254,29 +253,22 @@ void Hack::Run(std::string& why) {
     rateFrom_ = NowNs();
     const bool paced = !watcher_ || watcher_->Paced();
     const int xfd = ConnectionNumber(target_.dpy);
-    while (!ended_) {
-        // The one wait of a pass: until it is due, watching for a stop (which is looked for
-        // even when the pass is due already). What the X server sent meanwhile waits for
-        // the pass, a 60th of a second at most.
-        const int64_t now = NowNs();
-        const int wait = paced && pacer_.TicksUntilNext(now) > 0 ? static_cast<int>(pacer_.MillisecondsUntilNext(now)) : 0;
-        pollfd stop{g_stopPipe[0], POLLIN, 0};
-        const int woke = poll(&stop, 1, wait);
-        if (woke > 0) break;
-        if (woke < 0) continue;  // a signal: look at the clock again
+    while (!ended_ && !StopRequested()) {
         HandleEvents();
         if (ended_) break;
-        if (image_.Busy()) {
-            // The server has not read the last picture yet: wait for its word (or a stop).
-            // A word that never comes (a request it refused) is made up for by a round trip.
-            pollfd fds[2] = {{g_stopPipe[0], POLLIN, 0}, {xfd, POLLIN, 0}};
-            const int n = poll(fds, 2, kServerWaitMs);
-            if (n > 0 && fds[0].revents) break;
-            if (n == 0) image_.Settle();
+        const int64_t now = NowNs();
+        const bool due = !paced || pacer_.TicksUntilNext(now) == 0;
+        if (due && !image_.Busy()) {
+            pacer_.PassStarted(now);
+            Pass();
             continue;
         }
-        pacer_.PassStarted(NowNs());
-        Pass();
+        // Asleep until the pass is due, the X server sends something (an event, or its word
+        // that it read the last picture, which a due pass waits for) or a stop is asked for.
+        // A word that never comes (a request it refused) is made up for by a round trip.
+        pollfd fds[2] = {{xfd, POLLIN, 0}, {g_stopPipe[0], POLLIN, 0}};
+        const int n = poll(fds, 2, due ? kServerWaitMs : static_cast<int>(pacer_.MillisecondsUntilNext(now)));
+        if (n == 0 && due) image_.Settle();
     }
     image_.Release();
     if (gc_) XFreeGC(target_.dpy, gc_);

@@ -87,21 +87,22 @@ void Image::Release() {
 
 void Image::Present(Window window, GC gc, const petals::PixelRect* rects, size_t count) {
     if (!image_) return;
-    size_t last = count;  // the last rectangle sent
-    for (size_t i = 0; i < count; ++i) {
-        const int x0 = std::max(rects[i].left, 0), y0 = std::max(rects[i].top, 0);
-        const int x1 = std::min(rects[i].right, width_), y1 = std::min(rects[i].bottom, height_);
-        if (x1 > x0 && y1 > y0) last = i;
+    const petals::PixelRect bounds{0, 0, width_, height_};
+    size_t last = count;  // the last rectangle that shows
+    for (size_t i = count; i-- > 0;) {
+        if (!petals::Intersect(rects[i], bounds).Empty()) {
+            last = i;
+            break;
+        }
     }
     for (size_t i = 0; i < count; ++i) {
-        const int x0 = std::max(rects[i].left, 0), y0 = std::max(rects[i].top, 0);
-        const int x1 = std::min(rects[i].right, width_), y1 = std::min(rects[i].bottom, height_);
-        if (x1 <= x0 || y1 <= y0) continue;
-        const unsigned w = static_cast<unsigned>(x1 - x0), h = static_cast<unsigned>(y1 - y0);
+        const petals::PixelRect r = petals::Intersect(rects[i], bounds);
+        if (r.Empty()) continue;
+        const unsigned w = static_cast<unsigned>(r.Width()), h = static_cast<unsigned>(r.Height());
         // The server reads shared memory when it carries out the request, and handles a
         // client's requests in order: the last one's completion event says it read them all.
-        if (shared_) XShmPutImage(dpy_, window, gc, image_, x0, y0, x0, y0, w, h, i == last ? True : False);
-        else XPutImage(dpy_, window, gc, image_, x0, y0, x0, y0, w, h);
+        if (shared_) XShmPutImage(dpy_, window, gc, image_, r.left, r.top, r.left, r.top, w, h, i == last ? True : False);
+        else XPutImage(dpy_, window, gc, image_, r.left, r.top, r.left, r.top, w, h);
     }
     if (shared_ && last < count) busy_ = true;
     XFlush(dpy_);

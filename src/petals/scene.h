@@ -31,7 +31,8 @@ public:
 
     // The sprite sizes some monitor draws with that have no frames yet.
     std::vector<int32_t> MissingFrameSizes() const;
-    // The frames of one of the carried sizes (kSpriteSizes); other sizes are not kept.
+    // The frames of one of the carried sizes (kSpriteSizes); other sizes are not kept. Each
+    // frame's box is found here, once: passes restore, draw and present only the boxes.
     void SetFrames(SpriteFrames frames);
 
     // One pass: every petal moves, the snapshot goes back where the last pass drew, this
