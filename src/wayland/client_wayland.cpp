@@ -1,5 +1,6 @@
 #include "wayland/client_wayland.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
@@ -251,6 +252,14 @@ int Client::Run(int signals) {
 }  // namespace
 
 int RunWayland(const std::vector<std::string>& args) {
+    // Started with standard input, output or error closed, the compositor's socket would
+    // take one of their numbers and the pass counts would be written into the protocol.
+    for (int fd = open("/dev/null", O_RDWR); fd >= 0; fd = open("/dev/null", O_RDWR)) {
+        if (fd > STDERR_FILENO) {
+            close(fd);
+            break;
+        }
+    }
     const WaylandOptions options = ParseWaylandOptions(args);
     for (const std::string& m : options.messages) Say(m);
     if (options.help) {
