@@ -1,5 +1,6 @@
 #include "wayland/client_wayland.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
@@ -33,8 +34,9 @@ public:
     Client& operator=(const Client&) = delete;
 
     // Connects and checks what the compositor offers; false (with the line said) when the
-    // saver cannot run there.
-    bool Connect();
+    // saver cannot run there, or when a termination signal came first (stopped()).
+    bool Connect(int signals);
+    bool stopped() const { return stopped_; }
     // Until a key, a click, a termination signal or a failure; returns the exit status.
     int Run(int signals);
 
@@ -42,6 +44,7 @@ private:
     static void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version);
     static void OnGlobalRemove(void* data, wl_registry*, uint32_t name);
     static const wl_registry_listener kRegistryListener;
+    static const wl_callback_listener kSyncListener;
 
     void AddOutput(uint32_t name, uint32_t version);
     void OnInput(InputEvent e) {
@@ -53,6 +56,8 @@ private:
     }
     std::string LostConnection() const;
     bool ReadSignals(int fd);
+    enum class Waited { Went, Stopped, Failed };
+    Waited WaitOnce(int signals);
     void PrintPasses() const;
 
     wl_display* display_ = nullptr;
@@ -64,10 +69,15 @@ private:
     std::vector<std::unique_ptr<Seat>> seats_;
     uint32_t seed_ = petals::TimeOfDaySeed();
     bool ended_ = false;
+    bool stopped_ = false;  // a termination signal before the saver started
     std::string failure_;
 };
 
 const wl_registry_listener Client::kRegistryListener = {&Client::OnGlobal, &Client::OnGlobalRemove};
+const wl_callback_listener Client::kSyncListener = {[](void* data, wl_callback* callback, uint32_t) {
+    wl_callback_destroy(callback);
+    *static_cast<bool*>(data) = true;
+}};
 
 template <typename T>
 T* Bind(wl_registry* registry, uint32_t name, const wl_interface* interface, uint32_t offered, uint32_t wanted) {
@@ -153,7 +163,7 @@ Client::~Client() {
     }
 }
 
-bool Client::Connect() {
+bool Client::Connect(int signals) {
     display_ = wl_display_connect(nullptr);
     if (!display_) {
         Say("no Wayland compositor to connect to (is WAYLAND_DISPLAY set?)");
@@ -161,8 +171,16 @@ bool Client::Connect() {
     }
     registry_ = wl_display_get_registry(display_);
     wl_registry_add_listener(registry_, &kRegistryListener, this);
-    if (wl_display_roundtrip(display_) < 0) {
-        Say(LostConnection());
+    // The globals, waited for beside the signals: a compositor that never answers must not
+    // keep a SIGTERM from ending the saver.
+    bool answered = false;
+    wl_callback* sync = wl_display_sync(display_);
+    wl_callback_add_listener(sync, &kSyncListener, &answered);
+    while (!answered) {
+        const Waited w = WaitOnce(signals);
+        if (w == Waited::Went) continue;
+        if (!answered) wl_callback_destroy(sync);  // else gone with its answer
+        stopped_ = w == Waited::Stopped;
         return false;
     }
     if (!globals_.layerShell) {
@@ -204,42 +222,57 @@ bool Client::ReadSignals(int fd) {
 }
 
 // One line per output: its name and the passes it made since the start. An output that
-// is off makes none, which the end-to-end tests read here.
+// is off makes none, which the end-to-end tests read here. A reader that stopped reading
+// must not stall the loop (the saver would hold the keyboard and no longer end on a key):
+// a line that standard output cannot take at once is dropped.
 void Client::PrintPasses() const {
-    for (const auto& o : outputs_) std::printf("%s passes=%llu\n", o->name().c_str(), static_cast<unsigned long long>(o->passes()));
-    std::fflush(stdout);
+    for (const auto& o : outputs_) {
+        const std::string line = o->name() + " passes=" + std::to_string(o->passes()) + "\n";
+        pollfd out{STDOUT_FILENO, POLLOUT, 0};
+        if (poll(&out, 1, 0) != 1 || !(out.revents & POLLOUT)) return;
+        if (write(STDOUT_FILENO, line.data(), line.size()) < 0 && errno != EINTR) return;
+    }
+}
+
+// One wait on the compositor and on the signals, and what came from the compositor
+// dispatched. A lost connection is said here.
+Client::Waited Client::WaitOnce(int signals) {
+    while (wl_display_prepare_read(display_) != 0) {
+        if (wl_display_dispatch_pending(display_) < 0) return Say(LostConnection()), Waited::Failed;
+    }
+    if (ended_) {
+        wl_display_cancel_read(display_);
+        return Waited::Went;
+    }
+    short wlEvents = POLLIN;
+    if (wl_display_flush(display_) < 0) {
+        if (errno != EAGAIN) {
+            wl_display_cancel_read(display_);
+            return Say(LostConnection()), Waited::Failed;
+        }
+        wlEvents |= POLLOUT;  // the socket is full: wait until it takes more
+    }
+    pollfd fds[2] = {{wl_display_get_fd(display_), wlEvents, 0}, {signals, POLLIN, 0}};
+    if (poll(fds, 2, -1) < 0) {
+        wl_display_cancel_read(display_);
+        if (errno == EINTR) return Waited::Went;
+        return Say(std::string("poll: ") + std::strerror(errno)), Waited::Failed;
+    }
+    if (fds[0].revents & (POLLIN | POLLERR | POLLHUP)) {
+        if (wl_display_read_events(display_) < 0) return Say(LostConnection()), Waited::Failed;
+    } else {
+        wl_display_cancel_read(display_);
+    }
+    if (wl_display_dispatch_pending(display_) < 0) return Say(LostConnection()), Waited::Failed;
+    if ((fds[1].revents & POLLIN) && ReadSignals(signals)) return Waited::Stopped;
+    return Waited::Went;
 }
 
 int Client::Run(int signals) {
     while (!ended_) {
-        while (wl_display_prepare_read(display_) != 0) {
-            if (wl_display_dispatch_pending(display_) < 0) return Say(LostConnection()), 1;
-        }
-        if (ended_) {
-            wl_display_cancel_read(display_);
-            break;
-        }
-        short wlEvents = POLLIN;
-        if (wl_display_flush(display_) < 0) {
-            if (errno != EAGAIN) {
-                wl_display_cancel_read(display_);
-                return Say(LostConnection()), 1;
-            }
-            wlEvents |= POLLOUT;  // the socket is full: wait until it takes more
-        }
-        pollfd fds[2] = {{wl_display_get_fd(display_), wlEvents, 0}, {signals, POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
-            wl_display_cancel_read(display_);
-            if (errno == EINTR) continue;
-            return Say(std::string("poll: ") + std::strerror(errno)), 1;
-        }
-        if (fds[0].revents & (POLLIN | POLLERR | POLLHUP)) {
-            if (wl_display_read_events(display_) < 0) return Say(LostConnection()), 1;
-        } else {
-            wl_display_cancel_read(display_);
-        }
-        if (wl_display_dispatch_pending(display_) < 0) return Say(LostConnection()), 1;
-        if ((fds[1].revents & POLLIN) && ReadSignals(signals)) break;
+        const Waited w = WaitOnce(signals);
+        if (w == Waited::Failed) return 1;
+        if (w == Waited::Stopped) break;
     }
     if (!failure_.empty()) {
         Say(failure_);
@@ -251,6 +284,14 @@ int Client::Run(int signals) {
 }  // namespace
 
 int RunWayland(const std::vector<std::string>& args) {
+    // Started with standard input, output or error closed, the compositor's socket would
+    // take one of their numbers and the pass counts would be written into the protocol.
+    for (int fd = open("/dev/null", O_RDWR); fd >= 0; fd = open("/dev/null", O_RDWR)) {
+        if (fd > STDERR_FILENO) {
+            close(fd);
+            break;
+        }
+    }
     const WaylandOptions options = ParseWaylandOptions(args);
     for (const std::string& m : options.messages) Say(m);
     if (options.help) {
@@ -281,7 +322,8 @@ int RunWayland(const std::vector<std::string>& args) {
     int status = 1;
     {
         Client client(options.count);
-        if (client.Connect()) status = client.Run(signals);
+        if (client.Connect(signals)) status = client.Run(signals);
+        else if (client.stopped()) status = 0;
     }
     close(signals);
     return status;
