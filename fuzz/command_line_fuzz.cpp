@@ -29,6 +29,7 @@ public:
     fw::FileError WriteInPlace(const std::string&, const std::string&) override { return fw::kErrorFileNotFound; }
     fw::FileError Remove(const std::string&) override { return fw::kErrorFileNotFound; }
     fw::FileError Find(const std::string&) override { return fw::kErrorFileNotFound; }
+    bool IsFolder(const std::string&) override { return false; }
     bool IsReadOnly(const std::string&) override { return false; }
     bool CanOpenForReading(const std::string&) override { return false; }
     std::optional<std::string> ShortPath(const std::string&) override { return std::nullopt; }
