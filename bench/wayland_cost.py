@@ -23,6 +23,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests"))  # fluttera_test
+from cpu_share import TICK, cpu_ticks  # noqa: E402
 from fluttera_test import end_process  # noqa: E402
 from fluttera_test.sway import Sway  # noqa: E402
 from fluttera_test.xvfb import Xvfb  # noqa: E402
@@ -33,20 +34,9 @@ width, height = (int(v) for v in os.environ.get("FLUTTERA_BENCH_SIZE", "1920x108
 settle = max(60.0, float(os.environ.get("FLUTTERA_BENCH_SETTLE", "60")))
 window = max(60.0, float(os.environ.get("FLUTTERA_BENCH_WINDOW", "60")))
 COUNT = "300"
-TICKS = os.sysconf("SC_CLK_TCK")
-
-
 def cpu_seconds(pids):
     """User plus system time so far of these processes (those that are gone count 0)."""
-    total = 0
-    for pid in pids:
-        try:
-            with open(f"/proc/{pid}/stat") as f:
-                fields = f.read().rsplit(")", 1)[1].split()
-            total += int(fields[11]) + int(fields[12])
-        except OSError:
-            pass
-    return total / TICKS
+    return sum(cpu_ticks(pid) for pid in pids) / TICK
 
 
 def children(pid):

@@ -310,6 +310,15 @@ def desktop_failure(proc):
     return " / ".join(said) if any("no driver could be loaded" in line for line in said) else ""
 
 
+def ended(p, timeout):
+    """Whether the process p ends within timeout seconds."""
+    try:
+        p.wait(timeout)
+        return True
+    except subprocess.TimeoutExpired:
+        return False
+
+
 def wait_until(predicate, timeout=GUARD, step=0.1, proc=None):
     """Polls until predicate() is true; returns its last value. With proc (a process the
     state depends on), fails at once, with its exit status, when that process has ended."""

@@ -15,7 +15,7 @@ import unittest
 
 from fluttera_test import ROOT, counting
 from fluttera_test.pictures import Image, is_pink
-from fluttera_test.session import GUARD, wait_until
+from fluttera_test.session import GUARD, ended, wait_until
 from fluttera_test.sway import WIDTH, Sway
 from fluttera_test.wayland_wire import FakeDisplay
 
@@ -50,14 +50,6 @@ def petals(before, after):
         sizes.append(max(max(xs) - min(xs), max(ys) - min(ys)) + 1)
         unpetalled += not any_pink
     return pink, sizes, unpetalled
-
-
-def ended(p, timeout):
-    try:
-        p.wait(timeout)
-        return True
-    except subprocess.TimeoutExpired:
-        return False
 
 
 class UnderSway(unittest.TestCase):

@@ -15,7 +15,7 @@ import unittest
 
 from fluttera_test import counting
 from fluttera_test.pictures import Image, differences, is_pink, known_points, petal_band, read_picture
-from fluttera_test.session import GUARD, wait_until
+from fluttera_test.session import GUARD, ended, wait_until
 from fluttera_test.users import TEST_USER, ordinary_user
 from fluttera_test.xorg import THREE, DummyXorg
 from fluttera_test.xvfb import Xvfb
@@ -77,14 +77,6 @@ def wait_for_petals(test, desktop=None, areas=(None,), display=None, proc=None):
         test.assertGreaterEqual(pink, 150, f"no petals showed in {area}: {seen}")
         test.assertEqual(outside, 0, f"something changed outside the band petals fall in, in {area}")
         test.assertGreater(pink, changed // 2, f"the petals in {area} are not pink")
-
-
-def ended(p, timeout):
-    try:
-        p.wait(timeout)
-        return True
-    except subprocess.TimeoutExpired:
-        return False
 
 
 def setUpModule():
