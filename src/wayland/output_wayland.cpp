@@ -174,7 +174,14 @@ bool Output::MakePicture(const SurfaceLayout& layout) {
         snapshotPixels_.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
         snapshot_ = petals::PixelView{snapshotPixels_.data(), w, h, w};
         if (still_ && !FitCapture(capture_->picture(captureTransform_), snapshot_)) return false;
-        if (!scene_) scene_ = std::make_unique<petals::Scene>(g_.count, seed_);
+        if (!scene_) {
+            scene_ = std::make_unique<petals::Scene>(g_.count, seed_);
+            // The petals' own rectangles, joined only where they overlap: the catch-up copy
+            // between the buffers is then the least, and the damage is joined for the
+            // compositor on its own (DamageShaper).
+            scene_->compositor().SetRectCost(0);
+            damage_.Reserve(2 * (static_cast<size_t>(g_.count) + 1) + 1);
+        }
         const petals::PixelRect whole{0, 0, w, h};
         scene_->Lay({petals::Monitor{whole, layout.dpi}}, whole);
         for (int32_t size : scene_->MissingFrameSizes()) {
@@ -211,8 +218,9 @@ void Output::BufferFree() {
 }
 
 // One pass of the petals, into a buffer the compositor is not reading, with the damage
-// of only what changed, and the wish for the next frame callback. A pass that changed
-// nothing attaches nothing: the compositor has nothing to redraw.
+// of what changed (joined so that the compositor repaints little more), and the wish for
+// the next frame callback. A pass that changed nothing attaches nothing: the compositor
+// has nothing to redraw.
 void Output::Pass() {
     if (!scene_ || !surface_) return;
     ShmBuffer* buffer = buffers_.Begin();
@@ -227,7 +235,8 @@ void Output::Pass() {
     if (!changed.empty()) {
         wl_surface_attach(surface_, buffer->buffer(), 0, 0);
         if (wl_surface_get_version(surface_) >= WL_SURFACE_DAMAGE_BUFFER_SINCE_VERSION) {
-            for (const petals::PixelRect& r : changed) wl_surface_damage_buffer(surface_, r.left, r.top, r.Width(), r.Height());
+            for (const petals::PixelRect& r : damage_.Shape(changed))
+                wl_surface_damage_buffer(surface_, r.left, r.top, r.Width(), r.Height());
         } else {
             wl_surface_damage(surface_, 0, 0, INT32_MAX, INT32_MAX);
         }

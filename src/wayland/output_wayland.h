@@ -18,6 +18,7 @@
 #include "petals/scene.h"
 #include "viewporter-client-protocol.h"
 #include "wayland/buffers_wayland.h"
+#include "wayland/damage_rules.h"
 #include "wayland/output_rules.h"
 #include "wayland/screencopy_wayland.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
@@ -101,6 +102,7 @@ private:
     std::vector<uint32_t> snapshotPixels_;
     petals::PixelView snapshot_;
     std::unique_ptr<petals::Scene> scene_;
+    DamageShaper damage_;  // what the compositor is told changed
     FramePace pace_;
     bool passWaiting_ = false;  // a pass is due as soon as a buffer comes free
     uint64_t passes_ = 0;
