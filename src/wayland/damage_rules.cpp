@@ -2,18 +2,7 @@
 
 #include <algorithm>
 
-#include "petals/compositor.h"
-
 namespace wayland {
-namespace {
-
-// The first joining cost tried (pixels per rectangle saved), and its growth per step: few
-// steps a pass, each joining far more than the last.
-constexpr int64_t kFirstCost = 16384;
-constexpr int64_t kCostGrowth = 4;
-
-}  // namespace
-
 std::size_t BandedCount::operator()(const std::vector<petals::PixelRect>& a, const std::vector<petals::PixelRect>& b) {
     edges_.clear();
     for (const auto* list : {&a, &b}) {
@@ -60,13 +49,36 @@ void DamageShaper::Reserve(std::size_t rects) {
 }
 
 const std::vector<petals::PixelRect>& DamageShaper::Shape(const std::vector<petals::PixelRect>& changed) {
-    damage_.assign(changed.begin(), changed.end());
-    // Counting is worth it only once the lists are short: longer ones hardly ever fit.
-    for (int64_t cost = kFirstCost; damage_.size() > 1; cost *= kCostGrowth) {
-        if (damage_.size() + last_.size() <= 2 * kCompositorMaxRects && count_(damage_, last_) <= kCompositorMaxRects)
-            break;
-        petals::MergeRects(damage_, cost);
-        if (cost > INT64_MAX / kCostGrowth) break;
+    damage_.clear();
+    for (const petals::PixelRect& r : changed) {
+        if (!r.Empty()) damage_.push_back(r);
+    }
+    // Strips: each the bounding box of the rectangles in rows of its own. No two lie side by
+    // side, so each is one rectangle of the compositor's region, and strips of petals across
+    // the output cover less than the same count of rectangles joined by nearness would.
+    std::sort(damage_.begin(), damage_.end(),
+              [](const petals::PixelRect& a, const petals::PixelRect& b) { return a.top < b.top; });
+    std::size_t strips = 0;
+    for (const petals::PixelRect& r : damage_) {
+        if (strips > 0 && r.top < damage_[strips - 1].bottom) damage_[strips - 1] = petals::Union(damage_[strips - 1], r);
+        else damage_[strips++] = r;
+    }
+    damage_.resize(strips);
+    // Then neighbours joined, the pair that adds the least area first, until they fit with
+    // the last frame's. Counting is worth it only once the lists are short.
+    while (damage_.size() > 1 && (damage_.size() + last_.size() > 2 * kCompositorMaxRects ||
+                                  count_(damage_, last_) > kCompositorMaxRects)) {
+        std::size_t best = 0;
+        int64_t bestAdded = INT64_MAX;
+        for (std::size_t i = 0; i + 1 < damage_.size(); ++i) {
+            const int64_t added = petals::Union(damage_[i], damage_[i + 1]).Area() - damage_[i].Area() - damage_[i + 1].Area();
+            if (added < bestAdded) {
+                bestAdded = added;
+                best = i;
+            }
+        }
+        damage_[best] = petals::Union(damage_[best], damage_[best + 1]);
+        damage_.erase(damage_.begin() + static_cast<std::ptrdiff_t>(best) + 1);
     }
     last_.assign(damage_.begin(), damage_.end());
     return damage_;
