@@ -47,6 +47,23 @@ def children(pid):
         return []
 
 
+def backgrounds(sway):
+    """The background setters of this sway: swaybg leaves sway's children (it is started
+    through a double fork), so it is known by the session's runtime folder."""
+    found = []
+    for entry in os.listdir("/proc"):
+        try:
+            with open(f"/proc/{entry}/comm") as f:
+                if f.read().strip() != "swaybg":
+                    continue
+            with open(f"/proc/{entry}/environ", "rb") as f:
+                if f"XDG_RUNTIME_DIR={sway.runtime}".encode() in f.read().split(b"\0"):
+                    found.append(int(entry))
+        except (OSError, ValueError):
+            continue
+    return found
+
+
 def uptime():
     return subprocess.run(["uptime"], capture_output=True, text=True).stdout.strip()
 
@@ -62,9 +79,12 @@ def main():
         print(f"uptime before: {uptime()}", flush=True)
         program = sway.popen(sway.install(os.path.join(build, "fluttera-wayland")), "--count", COUNT)
         hack = subprocess.Popen([os.path.join(build, "fluttera"), "--root", "--count", COUNT], env=env)
-        sides = {"wayland": lambda: [program.pid, sway.proc.pid, *children(sway.proc.pid)],
+        background = backgrounds(sway)
+        if not background:
+            sys.exit("no swaybg found for this sway")
+        sides = {"wayland": lambda: [program.pid, sway.proc.pid, *children(sway.proc.pid), *background],
                  "x11": lambda: [hack.pid, xvfb.pid],
-                 "program": lambda: [program.pid], "hack": lambda: [hack.pid]}
+                 "program": lambda: [program.pid], "hack": lambda: [hack.pid], "swaybg": lambda: background}
         time.sleep(settle)
         ratios = []
         for r in range(rounds):
@@ -78,7 +98,8 @@ def main():
                     sys.exit(f"{what} ended (status {p.returncode})")
             ratios.append(share["wayland"] / share["x11"])
             print(f"round {r + 1}, {wall:.0f} s: Wayland program + sway {100 * share['wayland']:.1f} % "
-                  f"(program {100 * share['program']:.1f} %), X11 hack + Xvfb {100 * share['x11']:.1f} % "
+                  f"(program {100 * share['program']:.1f} %, swaybg {100 * share['swaybg']:.1f} %), "
+                  f"X11 hack + Xvfb {100 * share['x11']:.1f} % "
                   f"(hack {100 * share['hack']:.1f} %) of one core; ratio {ratios[-1]:.2f}", flush=True)
         print(f"{width}x{height}, {COUNT} petals, settled {settle:.0f} s: Wayland / X11 per round "
               f"{', '.join(f'{q:.2f}' for q in ratios)}, median {statistics.median(ratios):.2f}")
