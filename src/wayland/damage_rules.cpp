@@ -48,6 +48,20 @@ void DamageShaper::Reserve(std::size_t rects) {
     count_.Reserve(2 * kCompositorMaxRects);  // it counts only lists this short
 }
 
+void DamageShaper::JoinNeighbours() {
+    std::size_t best = 0;
+    int64_t bestAdded = INT64_MAX;
+    for (std::size_t i = 0; i + 1 < damage_.size(); ++i) {
+        const int64_t added = petals::Union(damage_[i], damage_[i + 1]).Area() - damage_[i].Area() - damage_[i + 1].Area();
+        if (added < bestAdded) {
+            bestAdded = added;
+            best = i;
+        }
+    }
+    damage_[best] = petals::Union(damage_[best], damage_[best + 1]);
+    damage_.erase(damage_.begin() + static_cast<std::ptrdiff_t>(best) + 1);
+}
+
 const std::vector<petals::PixelRect>& DamageShaper::Shape(const std::vector<petals::PixelRect>& changed) {
     damage_.clear();
     for (const petals::PixelRect& r : changed) {
@@ -65,20 +79,19 @@ const std::vector<petals::PixelRect>& DamageShaper::Shape(const std::vector<peta
     }
     damage_.resize(strips);
     // Then neighbours joined, the pair that adds the least area first, until they fit with
-    // the last frame's. Counting is worth it only once the lists are short.
-    while (damage_.size() > 1 && (damage_.size() + last_.size() > 2 * kCompositorMaxRects ||
-                                  count_(damage_, last_) > kCompositorMaxRects)) {
-        std::size_t best = 0;
-        int64_t bestAdded = INT64_MAX;
-        for (std::size_t i = 0; i + 1 < damage_.size(); ++i) {
-            const int64_t added = petals::Union(damage_[i], damage_[i + 1]).Area() - damage_[i].Area() - damage_[i + 1].Area();
-            if (added < bestAdded) {
-                bestAdded = added;
-                best = i;
-            }
+    // the last frame's. Counting costs more than joining: while the lists are long, one join
+    // a rectangle too many; then a third as many joins as the count is over, since one join
+    // can take up to three rectangles off it (its own and the last frame's it splits).
+    while (damage_.size() > 1) {
+        std::size_t joins = 0;
+        if (damage_.size() + last_.size() > 2 * kCompositorMaxRects) {
+            joins = damage_.size() + last_.size() - 2 * kCompositorMaxRects;
+        } else {
+            const std::size_t n = count_(damage_, last_);
+            if (n <= kCompositorMaxRects) break;
+            joins = (n - kCompositorMaxRects + 2) / 3;
         }
-        damage_[best] = petals::Union(damage_[best], damage_[best + 1]);
-        damage_.erase(damage_.begin() + static_cast<std::ptrdiff_t>(best) + 1);
+        for (; joins > 0 && damage_.size() > 1; --joins) JoinNeighbours();
     }
     last_.assign(damage_.begin(), damage_.end());
     return damage_;

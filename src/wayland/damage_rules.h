@@ -44,6 +44,9 @@ public:
     const std::vector<petals::PixelRect>& Shape(const std::vector<petals::PixelRect>& changed);
 
 private:
+    // The two neighbouring strips whose bounding box adds the least area become that box.
+    void JoinNeighbours();
+
     std::vector<petals::PixelRect> damage_, last_;
     BandedCount count_;
 };
