@@ -2,7 +2,7 @@
 // 0.15, at least) keeps an output's damage as a banded region and repaints a frame's damage
 // together with the last frame's (which its other buffer lacks); once that region holds more
 // than 20 rectangles it repaints their bounding box instead: the rectangles of scattered
-// petals would have it repaint nearly the whole output each frame. So the damage is the
+// petals would have it repaint the box around all of them each frame. So the damage is the
 // changed rectangles gathered into strips, joined until they and the last frame's damage
 // make few enough rectangles.
 #pragma once
