@@ -93,9 +93,12 @@ def main():
             time.sleep(window)
             wall = time.monotonic() - t0
             share = {k: (cpu_seconds(pids()) - before[k]) / wall for k, pids in sides.items()}
-            for p, what in ((program, "fluttera-wayland"), (hack, "fluttera")):
+            # A process gone counts 0 from then on: a side that lost one has no figure.
+            for p, what in ((program, "fluttera-wayland"), (hack, "fluttera"), (sway.proc, "sway"), (xvfb.proc, "Xvfb")):
                 if p.poll() is not None:
                     sys.exit(f"{what} ended (status {p.returncode})")
+            if not set(background) <= set(backgrounds(sway)):
+                sys.exit("swaybg ended")
             ratios.append(share["wayland"] / share["x11"])
             print(f"round {r + 1}, {wall:.0f} s: Wayland program + sway {100 * share['wayland']:.1f} % "
                   f"(program {100 * share['program']:.1f} %, swaybg {100 * share['swaybg']:.1f} %), "
