@@ -17,9 +17,8 @@ namespace saver {
 // round of the program's input, against the pixels it spares the X server's copy).
 constexpr int64_t kGroupCost = 16384;
 
-// What one more rectangle copied into the window costs, in pixels (a GDI call under Wine,
-// against the pixels of the joined box that its copy spares). The groups are made of these
-// rectangles, so a smaller cost also lets the groups' boxes follow the petals more closely.
+// What one more rectangle copied into the window costs, in pixels: a GDI call under Wine,
+// against the pixels of the joined box that Wine's copy into the window's surface spares.
 constexpr int64_t kRectCost = 1024;
 
 class PresentGroups {
