@@ -51,8 +51,8 @@ def measure(screen, run):
         env = {"FLUTTERA_PACED": "1", "FLUTTERA_DISPLAY_OFF_AFTER": "60" if run == "off" else "0"}
         p, caption = s.start_program(os.path.join(here, "Fluttera_bench.scr"), "/s", env=env), SAVER
     else:
-        spec, _, folder = run.partition("@")
-        _, mode, *cost = spec.split(":")
+        how, _, folder = run.partition("@")
+        _, mode, *cost = how.split(":")
         env = {"FLUTTERA_PACED": "1", "FLUTTERA_PRESENT": mode}
         if cost:
             env["FLUTTERA_GROUP_COST" if mode == "groups" else "FLUTTERA_RECT_COST"] = cost[0]
