@@ -11,7 +11,9 @@ ratio to the first screen's. The programs beside the saver: bare_loop.exe,
 Fluttera_bench.scr. FLUTTERA_CPU_RUNS is a comma list of what to run each round (default
 "bare,scr"): bare (the paced bare loop), scr (the real saver, 300 petals),
 bench:MODE[:COST] (the benchmark build, paced, with that presentation; MODE rects,
-region or whole with the compositor's rectangle cost, or groups with the cost of a group), or on and off (the benchmark build, paced, with the display left on, or
+region or whole with the compositor's rectangle cost, or groups with the cost of a group and
+then, after another colon, the compositor's rectangle cost; "@FOLDER" after it runs the
+Fluttera_bench.scr of another build folder), or on and off (the benchmark build, paced, with the display left on, or
 told it went off after its 60th pass, as the system tells the saver; Wine never does). FLUTTERA_CPU_SETTLE: seconds from the window to the measurement (default
 3). A petal's first fall is not drawn and a fall takes 25 to 36 s on a 1080-line monitor,
 so drawn petals fill the monitors' height from about 40 s on, as they then stay.
@@ -49,11 +51,14 @@ def measure(screen, run):
         env = {"FLUTTERA_PACED": "1", "FLUTTERA_DISPLAY_OFF_AFTER": "60" if run == "off" else "0"}
         p, caption = s.start_program(os.path.join(here, "Fluttera_bench.scr"), "/s", env=env), SAVER
     else:
-        _, mode, *cost = run.split(":")
+        how, _, folder = run.partition("@")
+        _, mode, *cost = how.split(":")
         env = {"FLUTTERA_PACED": "1", "FLUTTERA_PRESENT": mode}
         if cost:
             env["FLUTTERA_GROUP_COST" if mode == "groups" else "FLUTTERA_RECT_COST"] = cost[0]
-        p = s.start_program(os.path.join(here, "Fluttera_bench.scr"), "/s", env=env)
+        if mode == "groups" and len(cost) > 1:
+            env["FLUTTERA_RECT_COST"] = cost[1]
+        p = s.start_program(os.path.join(folder or here, "Fluttera_bench.scr"), "/s", env=env)
         caption = SAVER
     if not s.wait_window(caption):
         raise SystemExit(f"no window for {run} on {screen.name}")

@@ -6,9 +6,8 @@ namespace petals {
 
 namespace {
 
-// What presenting one more rectangle costs, in pixels, until the front end says otherwise.
-// Under Wine a copy to the window costs far more per call than per pixel: of 0, 256, 4096,
-// 16384 and 65536, 4096 gave the least CPU per pass (program and X server together).
+// What presenting one more rectangle costs, in pixels, until the front end says otherwise
+// (each front end sets its own, measured on its own system).
 constexpr int64_t kDefaultRectCost = 4096;
 
 // One sweep: rectangles in order of their top edge, each joined to an earlier result if

@@ -18,10 +18,34 @@ PixelRect Union(const PixelRect& a, const PixelRect& b) {
                      std::max(a.bottom, b.bottom)};
 }
 
+namespace {
+
+// A petal's rows are a few dozen bytes: copied here in 16-byte moves rather than by a call
+// into the C library per row (under Wine, into a memcpy that is slow to start). Wide rows
+// (the whole picture) still go to memcpy.
+constexpr int32_t kShortRow = 64;
+
+void CopyShortRow(uint32_t* to, const uint32_t* from, int32_t width) {
+    int32_t i = 0;
+    for (; i + 4 <= width; i += 4) std::memcpy(to + i, from + i, 16);
+    if (width & 2) {
+        std::memcpy(to + i, from + i, 8);
+        i += 2;
+    }
+    if (width & 1) to[i] = from[i];
+}
+
+}  // namespace
+
 void CopyRect(const PixelView& from, const PixelView& to, const PixelRect& rect) {
     const PixelRect r = Intersect(Intersect(rect, from.Bounds()), to.Bounds());
     if (r.Empty()) return;
-    const std::size_t bytes = static_cast<std::size_t>(r.Width()) * sizeof(uint32_t);
+    const int32_t width = r.Width();
+    if (width <= kShortRow) {
+        for (int32_t y = r.top; y < r.bottom; ++y) CopyShortRow(to.Row(y) + r.left, from.Row(y) + r.left, width);
+        return;
+    }
+    const std::size_t bytes = static_cast<std::size_t>(width) * sizeof(uint32_t);
     for (int32_t y = r.top; y < r.bottom; ++y) std::memcpy(to.Row(y) + r.left, from.Row(y) + r.left, bytes);
 }
 

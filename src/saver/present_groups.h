@@ -17,6 +17,10 @@ namespace saver {
 // round of the program's input, against the pixels it spares the X server's copy).
 constexpr int64_t kGroupCost = 16384;
 
+// What one more rectangle copied into the window costs, in pixels: a GDI call under Wine,
+// against the pixels of the joined box that Wine's copy into the window's surface spares.
+constexpr int64_t kRectCost = 1024;
+
 class PresentGroups {
 public:
     // Puts `rects` in groups: rects() holds each of them once, unchanged, group by group,

@@ -235,6 +235,7 @@ void SaverWindow::Load() {
     // source is seeded once from the time of day.
     scene_.emplace(settings_.PetalCount, petals::TimeOfDaySeed());
     scene_->Lay(monitors_, PixelRect{virtual_.left, virtual_.top, virtual_.left + width_, virtual_.top + height_});
+    scene_->compositor().SetRectCost(kRectCost);
     LoadSpriteSizes();
     Mark("frames");
     controller_.StartMusic();

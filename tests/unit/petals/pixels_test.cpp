@@ -96,15 +96,19 @@ TEST(DrawSprite, AFrameThatDoesNotExistDrawsNothing) {
 }
 
 TEST(CopyRect, CopiesOnlyTheRectangleClippedToBothPictures) {
-    Picture from(30, 20, 7), to(25, 40, 9);
-    const std::vector<uint32_t> before = to.pixels;
-    petals::CopyRect(from.view, to.view, PixelRect{20, -5, 35, 10});
-    for (int32_t y = 0; y < 40; ++y)
-        for (int32_t x = 0; x < to.view.stride; ++x) {
-            const bool copied = x >= 20 && x < 25 && y < 10;
-            const uint32_t want = copied ? from.view.Row(y)[x] : before[static_cast<size_t>(y) * to.view.stride + x];
-            ASSERT_EQ(to.view.Row(y)[x], want) << x << "," << y;
-        }
+    // Clipped widths of every remainder of four and on both sides of a short row's end.
+    for (int32_t width : {1, 2, 3, 4, 5, 6, 7, 11, 16, 63, 64, 65, 90}) {
+        SCOPED_TRACE(width);
+        Picture from(100, 20, 7), to(3 + width, 40, 9);
+        const std::vector<uint32_t> before = to.pixels;
+        petals::CopyRect(from.view, to.view, PixelRect{3, -5, 200, 10});
+        for (int32_t y = 0; y < 40; ++y)
+            for (int32_t x = 0; x < to.view.stride; ++x) {
+                const bool copied = x >= 3 && x < 3 + width && y < 10;
+                const uint32_t want = copied ? from.view.Row(y)[x] : before[static_cast<size_t>(y) * to.view.stride + x];
+                ASSERT_EQ(to.view.Row(y)[x], want) << x << "," << y;
+            }
+    }
 }
 
 }  // namespace
