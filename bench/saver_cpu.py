@@ -35,6 +35,26 @@ screens = (sys.argv[4] if len(sys.argv) > 4 else "1920x1080").split(",")
 runs = os.environ.get("FLUTTERA_CPU_RUNS", "bare,scr").split(",")
 settle = float(os.environ.get("FLUTTERA_CPU_SETTLE", "3"))
 here = os.path.dirname(os.path.abspath(scr))
+MODES = ("rects", "region", "whole", "groups")
+
+
+def check_run(run):
+    """Stops before any session on a run this script does not know: the benchmark build
+    takes an unknown mode for its groups and a cost that is no number for 0, so the figure
+    would be of another run than its name says."""
+    if run in ("bare", "scr", "on", "off"):
+        return
+    how, at, folder = run.partition("@")
+    kind, *rest = how.split(":")
+    costs = rest[1:]
+    if (kind != "bench" or not rest or rest[0] not in MODES or len(costs) > (2 if rest[0] == "groups" else 1)
+            or not all(c.isdigit() for c in costs) or (at and not folder)):
+        raise SystemExit(f"unknown run {run!r} (bare, scr, on, off or bench:MODE[:COST][@FOLDER], MODE one of "
+                         f"{', '.join(MODES)})")
+
+
+for r in runs:
+    check_run(r)
 
 
 def measure(screen, run):
@@ -65,6 +85,10 @@ def measure(screen, run):
     time.sleep(settle)
     servers = wineserver_pids(s.env["WINEPREFIX"])
     share = shares({"program": [p.pid], "X": [s.x_server.pid], "wineserver": servers}, seconds)
+    # A process gone counts 0 from then on: a part that lost one has no figure.
+    for what, q in ((run, p), ("the X server", s.x_server.proc)):
+        if q.poll() is not None:
+            raise SystemExit(f"{what} ended during the measurement on {screen.name} (status {q.returncode})")
     if run != "bare":
         screen.check_every_monitor_drawn()
     s.key("space")
