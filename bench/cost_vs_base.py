@@ -16,7 +16,6 @@ runs is reversed every other round. The older build goes to build/bench-base/COM
 import argparse
 import os
 import shutil
-import signal
 import statistics
 import subprocess
 import sys
@@ -25,6 +24,7 @@ import time
 from cpu_share import PETALS, HackScreen, Screen, load, shares, wineserver_pids
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests"))  # fluttera_test
+from fluttera_test import end_process  # noqa: E402
 from fluttera_test.captions import SAVER  # noqa: E402
 from fluttera_test.wine import choose  # noqa: E402
 
@@ -90,12 +90,7 @@ def hack_run(screen, argv, settle, seconds):
     if p.poll() is not None:
         raise SystemExit(f"{argv[0]} ended with {p.returncode}")
     share = shares({"program": [p.pid], "X": [screen.pid]}, seconds)
-    p.send_signal(signal.SIGTERM)
-    try:
-        p.wait(timeout=30)
-    except subprocess.TimeoutExpired:
-        p.kill()
-        p.wait()
+    end_process(p, 30)
     return share
 
 
